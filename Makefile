@@ -1,0 +1,64 @@
+# The front door. `make run` builds and starts the program; `make test` builds and runs every test, then again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then a short fuzz run. Both install what is missing first.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+FUZZ_RUNS ?= 10000000
+FUZZ_SMOKE_RUNS ?= 20000
+
+.PHONY: all deps build run test test-default test-asan fuzz-smoke bench fuzz format-check clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	@if [ ! -x build/default/Pallastrovane ]; then \
+	  echo "The program's windows are not built yet: there is nothing to start."; exit 1; fi
+	build/default/Pallastrovane
+
+test: deps format-check test-default test-asan fuzz-smoke
+
+test-default:
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+	ctest --preset default
+
+test-asan:
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan
+
+fuzz-build:
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+
+fuzz-smoke: fuzz-build
+	@for t in build/fuzz/fuzz/fuzz_*; do \
+	  [ -x "$$t" ] || continue; \
+	  echo "== $$t: $(FUZZ_SMOKE_RUNS) runs"; \
+	  "$$t" -runs=$(FUZZ_SMOKE_RUNS) -seed=1 -max_len=4096 fuzz/corpus/$$(basename $$t | sed 's/^fuzz_//') || exit 1; \
+	done
+
+fuzz: deps fuzz-build
+	@for t in build/fuzz/fuzz/fuzz_*; do \
+	  [ -x "$$t" ] || continue; \
+	  echo "== $$t: $(FUZZ_RUNS) runs"; \
+	  "$$t" -runs=$(FUZZ_RUNS) -max_len=4096 -print_final_stats=1 fuzz/corpus/$$(basename $$t | sed 's/^fuzz_//') || exit 1; \
+	done
+
+bench: build
+	@for b in build/default/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+format-check:
+	@if command -v clang-format >/dev/null 2>&1; then \
+	  files=$$(git ls-files '*.h' '*.cpp' 2>/dev/null); \
+	  [ -z "$$files" ] || clang-format --dry-run --Werror $$files; \
+	else echo "clang-format not found: format not checked"; fi
+
+clean:
+	rm -rf build
