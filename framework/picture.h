@@ -1,0 +1,35 @@
+// Pictures loaded by file name through the resource manager. Qt-free header.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/object.h"
+
+struct PictureImpl;
+
+class Picture : public Object {
+ public:
+  Picture();
+  ~Picture() override;
+  static const ClassInfo& ClassRecord();
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+
+  int64_t Width() const;
+  int64_t Height() const;
+  // For the Qt side: the QImage* as void*.
+  const void* NativeImage() const;
+  // Reads a file in any format Qt's image plugins read; none when it cannot.
+  static Ref<Picture> FromFile(const std::string& path);
+
+ private:
+  std::unique_ptr<PictureImpl> impl_;
+};
+
+// Looks the file name up in resources/ beside the executable, then in ../share/pallastrovane/ relative to it.
+// Not found is no failure: it gives none.
+Ref<Picture> RuntimeGetPictureFromResourceManager_(const std::string& fileName);
+
+// Tests replace the resource manager: the loader is called in its place (an empty function restores it).
+void SetPictureLoaderForTesting(std::function<Ref<Picture>(const std::string&)> loader);

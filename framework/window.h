@@ -1,0 +1,106 @@
+// Window: a real top-level window on Qt. Building one (Constructor) raises its construction events, then Open,
+// and shows it when its Visible setting is true. The framework holds every live window by its class's full name
+// from construction until the user closes it. Qt-free header.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/delegate.h"
+#include "framework/object.h"
+
+class MenuBar;
+class RectControl;
+struct WindowImpl;
+
+class Window : public Object {
+ public:
+  // Window events, numbered as the class records fill them.
+  enum Event : int {
+    kActivate = 0,
+    kAddMenuHandlers = 1,
+    kCancelClose = 2,
+    kClose = 3,
+    kConstructContextualMenu = 4,
+    kContentsChanged = 5,
+    kContextualMenuAction = 6,
+    kCreateControls = 7,
+    kDeactivate = 8,
+    kDragEnter = 9,
+    kDragExit = 10,
+    kDragOver = 11,
+    kDropObject = 12,
+    kEnableMenuItems = 13,
+    kKeyDown = 14,
+    kKeyUp = 15,
+    kLayout = 16,
+    kMaximize = 17,
+    kMinimize = 18,
+    kMouseDown = 19,
+    kMouseDrag = 20,
+    kMouseEnter = 21,
+    kMouseExit = 22,
+    kMouseMove = 23,
+    kMouseUp = 24,
+    kMouseWheel = 25,
+    kMoved = 26,
+    kOpen = 27,
+    kPaint = 28,
+    kResized = 29,
+    kResizing = 30,
+    kRestore = 31,
+    kScaleFactorChanged = 32,
+    kSetupBindings = 33
+  };
+
+  Window();
+  ~Window() override;
+  static const ClassInfo& ClassRecord();
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+
+  // Builds the window: CreateControls, Layout and AddMenuHandlers, then Open; shows it when Visible is true.
+  // From here until the user closes it, GetImplicitWindow_ finds it by its class's full name.
+  virtual void Constructor();
+
+  void Show();
+  void Hide();  // hidden but kept
+  // Closes the window as the close button does: the Close event runs, the window leaves the live windows and its
+  // controls are released.
+  void Close();
+  bool IsLive() const;
+  bool IsVisible() const;
+
+  // A new control object of that class for this window, not yet constructed.
+  Ref<Object> New_(const ClassInfo& controlClass);
+  void AddControl_(const std::string& name, const Ref<Object>& control);
+  // The control registered under the name, or none (also once the window is closed).
+  Ref<Object> ControlByName_(const std::string& name) const;
+  std::vector<std::string> ControlNames() const;  // in registration order
+
+  // Choosing a menu item of that name calls the handler (signature "(  ) as Boolean").
+  void AddMenuHandler_(const std::string& itemName, const Ref<Delegate>& handler);
+  Ref<Delegate> MenuHandler(const std::string& itemName) const;
+
+  void MenuBar(const Ref<::MenuBar>& menuBar);
+  Ref<::MenuBar> MenuBar() const;
+
+  // Raises a window event: runs the class's entry for it, if filled, through the exception helper.
+  bool RaiseEvent(int event, EventArgs& args);
+
+  // For the framework's Qt side and for tests: the top-level QWidget* and the content QWidget* as void*.
+  void* NativeWindow() const;
+  void* NativeContent() const;
+
+ protected:
+  void PropertyChanged(const std::string& declaredName) override;
+
+ private:
+  friend struct WindowImpl;
+  std::unique_ptr<WindowImpl> impl_;
+};
+
+// The live window of the class registered under that full name, or none.
+Ref<Window> GetImplicitWindow_(const std::string& fullName);
+// Every live window, in construction order.
+std::vector<Ref<Window>> RuntimeLiveWindows();
