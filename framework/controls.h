@@ -36,6 +36,10 @@ class Control : public Object {
  protected:
   friend class Window;
   friend struct ControlImpl;
+  // Makes the Qt side inside the window's content widget (a QWidget*, as void*); Window::New_ calls it once, after
+  // the owner window is set and before the program's Constructor runs.
+  virtual void CreateNative_(void* /*parentWidget*/) {}
+  std::weak_ptr<Window> owner_;
   std::unique_ptr<ControlImpl> impl_;
 };
 
