@@ -1,0 +1,390 @@
+#include "calculator/calculate_report.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <clocale>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/text.h"
+
+namespace {
+
+const std::string kWarning = "Please check the accuracy of test statistics";
+
+const std::string kWorkedExampleReport =
+    "+++++++++++++++++++++++++++++++++++++++++++++++\r\n"
+    "          Sequential                   Simple\r\n"
+    "Test p    Critical p   Significant   Critical p\r\n"
+    "++++++    ++++++++++   +++++++++++   ++++++++++\r\n"
+    ".0100       .0167          yes         .0167\r\n"
+    ".0300       .0250           no         .0167\r\n"
+    ".0400       .0500           no         .0167\r\n"
+    "+++++++++++++++++++++++++++++++++++++++++++++++\r\n"
+    "Pallastrovane 2.0, (c) 2026 the Pallastrovane authors";
+
+struct Outcome {
+  std::optional<std::string> report;
+  std::vector<std::string> messages;
+};
+
+Outcome Calculate(std::string_view count, std::string_view rate, std::string_view pValues) {
+  Outcome outcome;
+  outcome.report = CalculateReport(count, rate, pValues, [&](const std::string& m) { outcome.messages.push_back(m); });
+  return outcome;
+}
+
+// Lines at CR LF; fails the test on a lone CR or LF, so every line end is checked.
+std::vector<std::string> Lines(const std::string& report) {
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\r'), std::count(report.begin(), report.end(), '\n'));
+  std::vector<std::string> lines;
+  std::size_t begin = 0;
+  for (std::size_t end = report.find("\r\n"); end != std::string::npos; end = report.find("\r\n", begin)) {
+    lines.push_back(report.substr(begin, end - begin));
+    begin = end + 2;
+  }
+  lines.push_back(report.substr(begin));
+  return lines;
+}
+
+struct Row {
+  std::string p, sequential, significant, simple;
+};
+
+// The data rows, read by their blank-separated words, so that wide numbers (-.0100, 1.0000) read as well.
+std::vector<Row> Rows(const std::string& report) {
+  const std::vector<std::string> lines = Lines(report);
+  std::vector<Row> rows;
+  for (std::size_t i = 4; i + 2 < lines.size(); ++i) {
+    std::istringstream words(lines[i]);
+    Row row;
+    words >> row.p >> row.sequential >> row.significant >> row.simple;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<std::string> Column(const std::vector<Row>& rows, std::string Row::*column) {
+  std::vector<std::string> values;
+  for (const Row& row : rows) values.push_back(row.*column);
+  return values;
+}
+
+TEST(CalculateReportTest, WorkedExampleGivesExactReport) {
+  const Outcome outcome = Calculate("3", ".05", ".04\r\n.01\r\n.03");
+  EXPECT_TRUE(outcome.messages.empty());
+  ASSERT_TRUE(outcome.report);
+  EXPECT_EQ(*outcome.report, kWorkedExampleReport);
+}
+
+TEST(CalculateReportTest, WorkedExampleUnderDecimalCommaLocale) {
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+  const Outcome outcome = Calculate("3", ".05", ".04\n.01\n.03");
+  std::setlocale(LC_ALL, previous.c_str());
+  EXPECT_TRUE(outcome.messages.empty());
+  EXPECT_EQ(outcome.report, kWorkedExampleReport);
+}
+
+TEST(CalculateReportTest, ColumnsLineUpUnderHeaders) {
+  const std::vector<std::string> lines = Lines(*Calculate("3", ".05", ".04\n.01\n.03").report);
+  ASSERT_EQ(lines.size(), 9u);
+  for (std::size_t i : {0u, 2u, 3u, 7u}) EXPECT_EQ(lines[i].size(), 47u) << "line " << i;
+  EXPECT_EQ(lines[1].size(), 45u);
+  EXPECT_EQ(lines[1].substr(10, 10), "Sequential");
+  EXPECT_EQ(lines[1].substr(39, 6), "Simple");
+  EXPECT_EQ(lines[2].substr(0, 6), "Test p");
+  EXPECT_EQ(lines[2].substr(10, 10), "Critical p");
+  EXPECT_EQ(lines[2].substr(23, 11), "Significant");
+  EXPECT_EQ(lines[2].substr(37, 10), "Critical p");
+  EXPECT_EQ(lines[3].find_first_not_of('+', 0), 6u);
+  EXPECT_EQ(lines[3].find('+', 6), 10u);
+  for (std::size_t i = 4; i < 7; ++i) {
+    SCOPED_TRACE(lines[i]);
+    EXPECT_EQ(lines[i].size(), 44u);
+    EXPECT_EQ(lines[i].substr(5, 7), std::string(7, ' '));
+    EXPECT_EQ(lines[i].substr(17, 6), std::string(6, ' '));
+    EXPECT_EQ(lines[i].substr(30, 9), std::string(9, ' '));
+  }
+  EXPECT_EQ(lines[4].substr(0, 5), ".0100");
+  EXPECT_EQ(lines[4].substr(12, 5), ".0167");
+  EXPECT_EQ(lines[4].substr(23, 7), "    yes");
+  EXPECT_EQ(lines[4].substr(39, 5), ".0167");
+  EXPECT_EQ(lines[5].substr(23, 7), "     no");
+  EXPECT_EQ(lines[8], "Pallastrovane 2.0, (c) 2026 the Pallastrovane authors");
+}
+
+struct RefusalCase {
+  const char* name;
+  const char* count;
+  const char* rate;
+  const char* pValues;
+  const char* message;
+};
+
+const char kCountMessage[] = "Tests must range from 2-999";
+const char kRateMessage[] = "Error rate must range from .00001 to .9999";
+const char kDataMessage[] = "No test data.";
+
+const RefusalCase kRefusalCases[] = {
+    {"EmptyCount", "", ".05", ".01\n.02", kCountMessage},
+    {"CountOne", "1", ".05", ".01\n.02", kCountMessage},
+    {"CountJustBelowTwo", "1.9999", ".05", ".01\n.02", kCountMessage},
+    {"CountThousand", "1000", ".05", ".01\n.02", kCountMessage},
+    {"CountNegative", "-1", ".05", ".01\n.02", kCountMessage},
+    {"CountNegativeFractionTruncatesToZero", "-0.5", ".05", ".01\n.02", kCountMessage},
+    {"CountBeyondInt64", "1e19", ".05", ".01\n.02", kCountMessage},
+    {"CountNegativeBeyondInt64", "-1e19", ".05", ".01\n.02", kCountMessage},
+    {"CountBeyondDouble", "1e400", ".05", ".01\n.02", kCountMessage},
+    {"CountText", "three", ".05", ".01\n.02", kCountMessage},
+    {"CountBeforeRate", "1", "0", ".01\n.02", kCountMessage},
+    {"CountBeforeEverything", "", "", "", kCountMessage},
+    {"EmptyRate", "2", "", ".01\n.02", kRateMessage},
+    {"RateZero", "2", "0", ".01\n.02", kRateMessage},
+    {"RateJustBelowSmallest", "2", ".0000099", ".01\n.02", kRateMessage},
+    {"RateJustAboveLargest", "2", ".99991", ".01\n.02", kRateMessage},
+    {"RateOne", "2", "1", ".01\n.02", kRateMessage},
+    {"RateNegative", "2", "-.05", ".01\n.02", kRateMessage},
+    {"RateBeyondDouble", "2", "1e400", ".01\n.02", kRateMessage},
+    {"RateBeforeData", "2", "1", "", kRateMessage},
+    {"EmptyData", "2", ".05", "", kDataMessage},
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusalTest : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(RefusalTest, ShowsOnlyFirstRefusalAndGivesNoChange) {
+  const RefusalCase& c = GetParam();
+  const Outcome outcome = Calculate(c.count, c.rate, c.pValues);
+  EXPECT_EQ(outcome.messages, std::vector<std::string>{c.message});
+  EXPECT_FALSE(outcome.report);
+}
+
+INSTANTIATE_TEST_SUITE_P(CalculateReport, RefusalTest, testing::ValuesIn(kRefusalCases),
+                         [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+struct AcceptedCase {
+  const char* name;
+  const char* count;
+  const char* rate;
+  std::size_t rows;
+  const char* simple;
+};
+
+const AcceptedCase kAcceptedCases[] = {
+    {"CountTwo", "2", ".05", 2, ".0250"},
+    {"CountMost", "999", ".05", 999, ".0001"},
+    {"CountTruncated", "2.9", ".05", 2, ".0250"},
+    {"CountJustBelowThousand", "999.9", ".05", 999, ".0001"},
+    {"CountWithBlanksAndPlus", "  +4", ".05", 4, ".0125"},
+    {"RateSmallest", "2", ".00001", 2, ".0000"},
+    {"RateSmallestAsExponent", "2", "1e-5", 2, ".0000"},
+    {"RateLargest", "2", ".9999", 2, ".5000"},
+};
+
+void PrintTo(const AcceptedCase& c, std::ostream* os) { *os << c.name; }
+
+class AcceptedTest : public testing::TestWithParam<AcceptedCase> {};
+
+TEST_P(AcceptedTest, WritesOneRowPerTest) {
+  const AcceptedCase& c = GetParam();
+  const Outcome outcome = Calculate(c.count, c.rate, ".01\n.02");
+  ASSERT_TRUE(outcome.report);
+  const std::vector<Row> rows = Rows(*outcome.report);
+  ASSERT_EQ(rows.size(), c.rows);
+  EXPECT_EQ(outcome.messages.size(), c.rows - 2);
+  EXPECT_EQ(rows.front().simple, c.simple);
+}
+
+INSTANTIATE_TEST_SUITE_P(CalculateReport, AcceptedTest, testing::ValuesIn(kAcceptedCases),
+                         [](const testing::TestParamInfo<AcceptedCase>& info) { return std::string(info.param.name); });
+
+struct ReportCase {
+  const char* name;
+  const char* count;
+  const char* rate;
+  std::string pValues;
+  std::size_t warnings;
+  std::vector<std::string> p;
+  std::vector<std::string> significant;
+};
+
+const ReportCase kReportCases[] = {
+    {"FewerValuesThanCount", "3", ".05", ".04\n.01", 1, {".0000", ".0100", ".0400"}, {"yes", "yes", "yes"}},
+    {"MoreValuesThanCount", "2", ".05", ".04\n.01\n-5\n\n7", 0, {".0100", ".0400"}, {"yes", "yes"}},
+    {"TiesAtCriticalValue", "2", ".05", ".025\n.05", 0, {".0250", ".0500"}, {"yes", "yes"}},
+    {"JustAboveCriticalValue", "2", ".05", ".0250001\n.05", 0, {".0250", ".0500"}, {"no", "no"}},
+    {"OnlyOneLineBreak", "3", ".05", "\n", 3, {".0000", ".0000", ".0000"}, {"yes", "yes", "yes"}},
+    {"BlankLineIsZeroField", "3", ".05", ".04\n\n.01", 1, {".0000", ".0100", ".0400"}, {"yes", "yes", "yes"}},
+    {"TrailingBreakAddsNothing", "3", ".05", ".04\n.01\n.03\n", 0, {".0100", ".0300", ".0400"}, {"yes", "no", "no"}},
+    {"TabSeparated", "3", ".05", ".04\t.01\t.03", 0, {".0100", ".0300", ".0400"}, {"yes", "no", "no"}},
+    {"TabsAndBreaks",
+     "4",
+     ".05",
+     ".04\t.01\r\n.002\r.03",
+     0,
+     {".0020", ".0100", ".0300", ".0400"},
+     {"yes", "yes", "no", "no"}},
+    {"BlankSeparatedIsOneField", "2", ".05", ".01 .02\n.03", 0, {".0100", ".0300"}, {"yes", "yes"}},
+    {"TextFieldReadsZeroWithoutWarning", "2", ".05", "n/a\n.01", 0, {".0000", ".0100"}, {"yes", "yes"}},
+    {"NegativeSortsFirst", "3", ".05", ".04\n-.01\n.03", 1, {"-.0100", ".0300", ".0400"}, {"yes", "no", "no"}},
+    {"TooLargeStillUsed", "3", ".05", "1\n.01\n.02", 1, {".0100", ".0200", "1.0000"}, {"yes", "yes", "no"}},
+    {"SevenNinesPasses", "2", ".9999", "0.9999999\n0", 0, {".0000", "1.0000"}, {"yes", "no"}},
+    {"AboveSevenNinesWarns", "2", ".05", "0.99999991\n0", 1, {".0000", "1.0000"}, {"yes", "no"}},
+    {"ZeroPasses", "2", ".05", "0\n0", 0, {".0000", ".0000"}, {"yes", "yes"}},
+    {"EachBadValueWarns",
+     "5",
+     ".05",
+     "-1\n2\n\n.01",
+     4,
+     {"-1.0000", ".0000", ".0000", ".0100", "2.0000"},
+     {"yes", "yes", "yes", "yes", "no"}},
+    {"ExponentValues", "2", ".05", "2.2e-16\n1.5E-05", 0, {".0000", ".0000"}, {"yes", "yes"}},
+    {"SortsAscending",
+     "4",
+     ".05",
+     ".9\n.5\n.001\n.3",
+     0,
+     {".0010", ".3000", ".5000", ".9000"},
+     {"yes", "no", "no", "no"}},
+    {"NoAfterFirstFailureEvenIfBelow", "3", ".3", ".05\n.2\n.25", 0, {".0500", ".2000", ".2500"}, {"yes", "no", "no"}},
+};
+
+void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
+
+class ReportTest : public testing::TestWithParam<ReportCase> {};
+
+TEST_P(ReportTest, WarnsPerBadValueAndSortsRows) {
+  const ReportCase& c = GetParam();
+  const Outcome outcome = Calculate(c.count, c.rate, c.pValues);
+  ASSERT_TRUE(outcome.report);
+  EXPECT_EQ(outcome.messages, std::vector<std::string>(c.warnings, kWarning));
+  const std::vector<Row> rows = Rows(*outcome.report);
+  EXPECT_EQ(Column(rows, &Row::p), c.p);
+  EXPECT_EQ(Column(rows, &Row::significant), c.significant);
+}
+
+INSTANTIATE_TEST_SUITE_P(CalculateReport, ReportTest, testing::ValuesIn(kReportCases),
+                         [](const testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.name); });
+
+TEST(CalculateReportTest, CriticalValuesDependOnRateAndCountOnly) {
+  const std::vector<Row> rows = Rows(*Calculate("5", ".05", ".9\n.8\n.7\n.6\n.5").report);
+  EXPECT_EQ(Column(rows, &Row::sequential), (std::vector<std::string>{".0100", ".0125", ".0167", ".0250", ".0500"}));
+  EXPECT_EQ(Column(rows, &Row::simple), std::vector<std::string>(5, ".0100"));
+}
+
+TEST(CalculateReportTest, CountOf999WithOneValueWarns998Times) {
+  const Outcome outcome = Calculate("999", ".05", ".01");
+  ASSERT_TRUE(outcome.report);
+  EXPECT_EQ(outcome.messages, std::vector<std::string>(998, kWarning));
+  const std::vector<Row> rows = Rows(*outcome.report);
+  ASSERT_EQ(rows.size(), 999u);
+  EXPECT_EQ(rows.back().p, ".0100");
+  EXPECT_EQ(rows.back().sequential, ".0500");
+}
+
+TEST(CalculateReportTest, WarningsComeBeforeReportAndMessageFailurePasses) {
+  int shown = 0;
+  const auto failOnSecond = [&](const std::string&) {
+    if (++shown == 2) throw std::runtime_error("dismissed");
+  };
+  EXPECT_THROW(CalculateReport("4", ".05", ".01", failOnSecond), std::runtime_error);
+  EXPECT_EQ(shown, 2);
+}
+
+struct AgainCase {
+  const char* name;
+  const char* count;
+  std::size_t warnings;
+  std::vector<std::string> p;
+};
+
+// The report's own lines become the fields: its rules, headers and credit read as 0 and are not empty.
+const AgainCase kAgainCases[] = {
+    {"FirstLinesOnly", "3", 0, {".0000", ".0000", ".0000"}},
+    {"EveryLine", "9", 0, {".0000", ".0000", ".0000", ".0000", ".0000", ".0000", ".0100", ".0300", ".0400"}},
+    {"OneMoreThanLines",
+     "10",
+     1,
+     {".0000", ".0000", ".0000", ".0000", ".0000", ".0000", ".0000", ".0100", ".0300", ".0400"}},
+};
+
+void PrintTo(const AgainCase& c, std::ostream* os) { *os << c.name; }
+
+class CalculateAgainTest : public testing::TestWithParam<AgainCase> {};
+
+TEST_P(CalculateAgainTest, ReadsReportAsPValues) {
+  const AgainCase& c = GetParam();
+  const Outcome outcome = Calculate(c.count, ".05", kWorkedExampleReport);
+  ASSERT_TRUE(outcome.report);
+  EXPECT_EQ(outcome.messages, std::vector<std::string>(c.warnings, kWarning));
+  EXPECT_EQ(Column(Rows(*outcome.report), &Row::p), c.p);
+}
+
+INSTANTIATE_TEST_SUITE_P(CalculateReport, CalculateAgainTest, testing::ValuesIn(kAgainCases),
+                         [](const testing::TestParamInfo<AgainCase>& info) { return std::string(info.param.name); });
+
+// Large pastes: time is compared with one plain pass over the same text, so the check holds under sanitizers too.
+// Reading each field by its number from the start of the text would cost about a thousand passes.
+class LargeTextTest : public testing::Test {
+ protected:
+  template <typename F>
+  static double BestSeconds(F f) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      f();
+      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+  }
+
+  static void ExpectLinear(const std::string& text) {
+    const double pass = BestSeconds([&] { EXPECT_FALSE(ReplaceLineEndings(text, "\r\n").empty()); });
+    const double calculate = BestSeconds([&] { EXPECT_TRUE(Calculate("999", ".05", text).report); });
+    EXPECT_LT(calculate, 50 * pass + 0.05) << "one pass " << pass << " s, calculate " << calculate << " s";
+  }
+
+  static std::string Repeat(std::string_view piece, std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + piece.size());
+    while (text.size() < bytes) text += piece;
+    return text;
+  }
+
+  static constexpr std::size_t kTenMegabytes = 10 << 20;
+};
+
+TEST_F(LargeTextTest, OneHugeLineIsOneField) {
+  const std::string text = Repeat(".0123 ", kTenMegabytes);
+  const Outcome outcome = Calculate("999", ".05", text);
+  ASSERT_TRUE(outcome.report);
+  EXPECT_EQ(outcome.messages.size(), 998u);
+  EXPECT_EQ(Rows(*outcome.report).back().p, ".0123");
+  ExpectLinear(text);
+}
+
+TEST_F(LargeTextTest, OneHugeNumber) {
+  const std::string text = "0." + Repeat("3", kTenMegabytes);
+  const Outcome outcome = Calculate("999", ".05", text);
+  ASSERT_TRUE(outcome.report);
+  EXPECT_EQ(Rows(*outcome.report).back().p, ".3333");
+  ExpectLinear(text);
+}
+
+TEST_F(LargeTextTest, MillionLines) {
+  const std::string text = Repeat("0.0123456\n", kTenMegabytes);
+  const Outcome outcome = Calculate("999", ".05", text);
+  ASSERT_TRUE(outcome.report);
+  EXPECT_TRUE(outcome.messages.empty());
+  EXPECT_EQ(Rows(*outcome.report).size(), 999u);
+  ExpectLinear(text);
+}
+
+}  // namespace
