@@ -41,14 +41,16 @@ fuzz-smoke: fuzz-build
 	@for t in build/fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$t" ] || continue; \
 	  echo "== $$t: $(FUZZ_SMOKE_RUNS) runs"; \
-	  "$$t" -runs=$(FUZZ_SMOKE_RUNS) -seed=1 -max_len=4096 fuzz/corpus/$$(basename $$t | sed 's/^fuzz_//') || exit 1; \
+	  c=$$(basename $$t | sed 's/^fuzz_//'); mkdir -p build/fuzz/corpus/$$c && cp -r fuzz/corpus/$$c/. build/fuzz/corpus/$$c/; \
+	  "$$t" -runs=$(FUZZ_SMOKE_RUNS) -seed=1 -max_len=4096 build/fuzz/corpus/$$c || exit 1; \
 	done
 
 fuzz: deps fuzz-build
 	@for t in build/fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$t" ] || continue; \
 	  echo "== $$t: $(FUZZ_RUNS) runs"; \
-	  "$$t" -runs=$(FUZZ_RUNS) -max_len=4096 -print_final_stats=1 fuzz/corpus/$$(basename $$t | sed 's/^fuzz_//') || exit 1; \
+	  c=$$(basename $$t | sed 's/^fuzz_//'); mkdir -p build/fuzz/corpus/$$c && cp -r fuzz/corpus/$$c/. build/fuzz/corpus/$$c/; \
+	  "$$t" -runs=$(FUZZ_RUNS) -max_len=4096 -print_final_stats=1 build/fuzz/corpus/$$c || exit 1; \
 	done
 
 bench: build
