@@ -13,6 +13,7 @@
 #include <vector>
 
 class Object;
+class Delegate;
 struct EventArgs;
 
 template <class T>
@@ -43,13 +44,13 @@ struct ControlEventDecl {
 
 // One record per class: registered once, in the start-up's class list or earlier at its first request.
 struct ClassInfo {
-  std::string fullName;                           // "ControlWnd.ControlWnd"
-  const ClassInfo* base = nullptr;                // none for Object
-  std::function<Ref<Object>()> factory;           // a new, not yet constructed object; empty for abstract classes
-  std::vector<PropertyDecl> properties;           // declared by this class itself; bases are searched too
-  std::vector<std::string> eventNames;            // window or application event table, numbered from 0
-  std::map<int, EventEntry> events;               // the entries this class fills
-  std::map<int, ControlEventDecl> controlEvents;  // events a delegate may be bound to, by number
+  std::string fullName;                             // "ControlWnd.ControlWnd"
+  const ClassInfo* base = nullptr;                  // none for Object
+  std::function<Ref<Object>()> factory{};           // a new, not yet constructed object; empty for abstract classes
+  std::vector<PropertyDecl> properties{};           // declared by this class itself; bases are searched too
+  std::vector<std::string> eventNames{};            // window or application event table, numbered from 0
+  std::map<int, EventEntry> events{};               // the entries this class fills
+  std::map<int, ControlEventDecl> controlEvents{};  // events a delegate may be bound to, by number
 
   bool DerivesFrom(const ClassInfo& other) const;
   const PropertyDecl* FindProperty(std::string_view name) const;  // case-insensitive, bases searched
@@ -85,7 +86,12 @@ class Object : public std::enable_shared_from_this<Object> {
   virtual void PropertyChanged(const std::string& /*declaredName*/) {}
 
  private:
+  // Event bindings live on the bound object so they go when it goes; only the binding operations touch them.
+  friend void RuntimeAddEventHandler(const Ref<Object>& control, int eventNumber, const Ref<Delegate>& delegate);
+  friend Ref<Delegate> RuntimeEventHandler(const Object& control, int eventNumber);
+
   std::map<std::string, PropValue> properties_;
+  std::map<int, Ref<Delegate>> handlers_;
 };
 
 // Objects alive right now: tests use it to show that building and closing windows leaks nothing.
