@@ -73,6 +73,9 @@ Ref<Application> RuntimeAppObject();
 // Creates the Qt application (unless one exists, as in tests) and runs the late start-up once before returning.
 // A failure of the late start-up passes out of this call.
 void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup);
+// Makes the Qt application when none exists yet, as RunFrameworkInitialization_ does: a message box shown by the
+// default handling of a failure early in start-up needs one.
+void EnsureQtApplication_();
 // The event loop, until Quit (or an unhandled exception) ends it.
 void RuntimeRun_();
 // The default handling: a modal message naming the exception's class and message, the same line on stderr, the
