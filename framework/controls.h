@@ -26,8 +26,9 @@ class Control : public Object {
   Ref<Window> OwnerWindow() const;  // none once the window is gone
   std::string Name() const { return TextProperty("Name"); }
 
-  // Raises a control event: calls the bound delegate, if any, through the exception helper. The caller passes the
-  // arguments after the control itself. Returns the delegate's Boolean result (false when none is bound).
+  // Raises a control event: calls the bound delegate, if any, and gives its Boolean result (false when none is bound).
+  // The caller passes the arguments after the control itself; an exception of the handler passes to the caller
+  // (the Qt side wraps the call in RuntimeRunHandler).
   bool FireEvent(int eventNumber, EventArgs& args);
 
   // For the Qt side and for tests: the control's QWidget* (none for a timer) as void*.
@@ -73,6 +74,7 @@ class TextArea : public RectControl {
   void SelBold(bool bold);
 
  protected:
+  void CreateNative_(void* parentWidget) override;
   void PropertyChanged(const std::string& declaredName) override;
 };
 
@@ -82,6 +84,7 @@ class Label : public RectControl {
   const ClassInfo& GetClass() const override { return ClassRecord(); }
 
  protected:
+  void CreateNative_(void* parentWidget) override;
   void PropertyChanged(const std::string& declaredName) override;
 };
 
@@ -97,6 +100,7 @@ class Canvas : public RectControl {
   Ref<Picture> Backdrop() const;
 
  protected:
+  void CreateNative_(void* parentWidget) override;
   void PropertyChanged(const std::string& declaredName) override;
 
  private:
@@ -111,6 +115,7 @@ class PushButton : public RectControl {
   const ClassInfo& GetClass() const override { return ClassRecord(); }
 
  protected:
+  void CreateNative_(void* parentWidget) override;
   void PropertyChanged(const std::string& declaredName) override;
 };
 
@@ -119,8 +124,8 @@ class PushButton : public RectControl {
 class PaneChild {
  public:
   virtual ~PaneChild() = default;
-  virtual void SetWindow_(const Ref<Window>& window) = 0;
-  virtual Ref<Window> Window() const = 0;
+  virtual void SetWindow_(const Ref<::Window>& window) = 0;
+  virtual Ref<::Window> Window() const = 0;
   virtual int64_t Index_() const = 0;
   virtual void SetIndex_(int64_t index) = 0;
 };

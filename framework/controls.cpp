@@ -1,0 +1,890 @@
+#include "framework/controls.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <algorithm>
+#include <cctype>
+
+#include "framework/gui_thread.h"
+#include "framework/picture.h"
+#include "framework/qt_controls.h"
+#include "framework/window.h"
+
+namespace {
+
+int dispatchDepth = 0;
+
+bool SameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(y); });
+}
+
+// Releases a Qt object now, or after the event loop gets back when one of our handlers is on the stack.
+void ReleaseQtObject(QObject* object) {
+  if (!object) return;
+  if (QtDispatchScope::Active()) {
+    if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
+    object->deleteLater();
+  } else {
+    delete object;
+  }
+}
+
+bool IsPrintable(char32_t c) { return c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0); }
+
+uint32_t ColourProperty(const Object& object, const std::string& name, uint32_t fallback) {
+  const PropValue* value = object.GetProperty(name);
+  if (!value) return fallback;
+  if (const auto* colour = std::get_if<uint32_t>(value)) return *colour;
+  if (const auto* number = std::get_if<int64_t>(value)) return static_cast<uint32_t>(*number);
+  return fallback;
+}
+
+void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb) {
+  QPalette palette = widget->palette();
+  const QColor colour((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
+  palette.setColor(QPalette::Active, role, colour);
+  palette.setColor(QPalette::Inactive, role, colour);
+  widget->setPalette(palette);
+}
+
+// "System" is the application's UI font; "Courier" and "times" are matched by style hint, so that a machine without
+// those exact families still gets a fixed-pitch or a serif face.
+QFont ControlFont(const Object& object) {
+  QFont font = QApplication::font();
+  const std::string name = object.TextProperty("FontName");
+  if (SameName(name, "Courier")) {
+    font.setFamilies({QStringLiteral("Courier"), QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+  } else if (SameName(name, "times")) {
+    font.setFamilies({QStringLiteral("Times")});
+    font.setStyleHint(QFont::Serif);
+  } else if (!name.empty() && !SameName(name, "System")) {
+    font.setFamilies({QString::fromStdString(name)});
+  }
+  // FontUnit 0 (points) is the only unit in use; other units are read as points too.
+  const double size = object.NumberProperty("FontSize", 0);
+  if (size > 0) font.setPointSizeF(size);
+  font.setBold(object.BoolProperty("Bold"));
+  font.setItalic(object.BoolProperty("Italic"));
+  font.setUnderline(object.BoolProperty("Underline"));
+  return font;
+}
+
+bool IsFontKey(const std::string& key) {
+  return key == "FontName" || key == "FontSize" || key == "FontUnit" || key == "Bold" || key == "Italic" ||
+         key == "Underline";
+}
+
+Qt::Alignment HorizontalAlignment(int64_t code) {
+  switch (code) {
+    case 2:
+      return Qt::AlignHCenter;
+    case 3:
+      return Qt::AlignRight;
+    default:  // 0 default and 1 left
+      return Qt::AlignLeft;
+  }
+}
+
+const ControlEventDecl* FindControlEvent(const ClassInfo& cls, int eventNumber) {
+  for (const ClassInfo* c = &cls; c; c = c->base) {
+    auto it = c->controlEvents.find(eventNumber);
+    if (it != c->controlEvents.end()) return &it->second;
+  }
+  return nullptr;
+}
+
+using KeyDownFn = std::function<bool(const Ref<TextArea>&, const std::string&)>;
+using MouseDownFn = std::function<bool(const Ref<Canvas>&, int64_t, int64_t)>;
+using ButtonActionFn = std::function<void(const Ref<PushButton>&)>;
+using TimerActionFn = std::function<void(const Ref<Timer>&)>;
+
+// Raises a control event from a Qt event: through the exception helper, with deletion of Qt objects deferred.
+bool FireFromQt(const std::weak_ptr<Object>& weak, int eventNumber, EventArgs& args) {
+  QtDispatchScope scope;
+  bool result = false;
+  RuntimeRunHandler([&] {
+    Ref<Object> self = weak.lock();
+    if (!self) return false;
+    result = static_cast<Control&>(*self).FireEvent(eventNumber, args);
+    return result;
+  });
+  return result;
+}
+
+// Keeps a control's distance to each locked edge of its parent: the reference is the list geometry and the
+// parent's size at the moment that geometry was set.
+class GeometryKeeper : public QObject {
+ public:
+  explicit GeometryKeeper(QWidget* target) : QObject(target), target_(target) {
+    if (QWidget* parent = target->parentWidget()) parent->installEventFilter(this);
+  }
+
+  void SetListGeometry(const QRect& geometry) {
+    list_ = geometry;
+    if (QWidget* parent = target_ ? target_->parentWidget() : nullptr) reference_ = parent->size();
+    Apply();
+  }
+  void SetLocks(bool left, bool top, bool right, bool bottom) {
+    left_ = left, top_ = top, right_ = right, bottom_ = bottom;
+    Apply();
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize && target_ && watched == target_->parentWidget()) Apply();
+    return false;
+  }
+
+ private:
+  static void Follow(bool lockNear, bool lockFar, int delta, int& position, int& extent) {
+    if (lockNear && lockFar) {
+      extent = std::max(0, extent + delta);
+    } else if (lockFar) {
+      position += delta;
+    }
+  }
+
+  void Apply() {
+    if (!target_) return;
+    QWidget* parent = target_->parentWidget();
+    int x = list_.x(), y = list_.y(), w = list_.width(), h = list_.height();
+    if (parent && reference_.isValid()) {
+      Follow(left_, right_, parent->width() - reference_.width(), x, w);
+      Follow(top_, bottom_, parent->height() - reference_.height(), y, h);
+    }
+    target_->setGeometry(x, y, w, h);
+  }
+
+  QPointer<QWidget> target_;
+  QRect list_;
+  QSize reference_;
+  bool left_ = false, top_ = false, right_ = false, bottom_ = false;
+};
+
+class FieldWidget : public QTextEdit {
+ public:
+  FieldWidget(QWidget* parent, std::weak_ptr<Object> owner) : QTextEdit(parent), owner_(std::move(owner)) {
+    setAcceptRichText(false);
+  }
+  int64_t limit = 0;
+
+ protected:
+  // KeyDown comes before the field sees the key, Tab included (QWidget::event moves the focus before
+  // keyPressEvent would see it).
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(e);
+      if (std::optional<std::string> text = FrameworkKeyText(*key)) {
+        QPointer<FieldWidget> alive(this);
+        EventArgs args;
+        args.key = *text;
+        const bool dropped = FireFromQt(owner_, TextArea::kKeyDown, args);
+        if (!alive || owner_.expired()) return true;
+        if (dropped) {
+          key->accept();
+          return true;
+        }
+      }
+    }
+    return QTextEdit::event(e);
+  }
+
+  // The character limit holds for typed text only; a paste goes in whole.
+  void keyPressEvent(QKeyEvent* e) override {
+    if (limit > 0 && !isReadOnly() && WouldExceedLimit(*e)) {
+      e->accept();
+      return;
+    }
+    QTextEdit::keyPressEvent(e);
+  }
+
+ private:
+  bool WouldExceedLimit(const QKeyEvent& e) const {
+    if (e.modifiers() & (Qt::ControlModifier | Qt::MetaModifier) && !(e.modifiers() & Qt::AltModifier)) return false;
+    int64_t added = 0;
+    if (e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter) {
+      added = 2;
+    } else if (e.key() == Qt::Key_Tab) {
+      added = tabChangesFocus() ? 0 : 1;
+    } else {
+      const QString text = e.text();
+      if (text.isEmpty() || !IsPrintable(text.toUcs4().value(0))) return false;
+      added = OutsideLength(text, 0, static_cast<int>(text.size()));
+    }
+    if (added == 0) return false;
+    const QString plain = document()->toRawText();
+    const QTextCursor cursor = textCursor();
+    const int64_t length = OutsideLength(plain, 0, static_cast<int>(plain.size()));
+    const int64_t selected = OutsideLength(plain, cursor.selectionStart(), cursor.selectionEnd());
+    return length - selected + added > limit;
+  }
+
+  std::weak_ptr<Object> owner_;
+};
+
+// A label never takes a press, so that it reaches the window beneath.
+class LabelWidget : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override { e->ignore(); }
+};
+
+class CanvasWidget : public QWidget {
+ public:
+  CanvasWidget(QWidget* parent, std::weak_ptr<Object> owner) : QWidget(parent), owner_(std::move(owner)) {}
+  QImage backdrop;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (backdrop.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), backdrop);
+  }
+
+  // Without a binding the press goes on to the window, whose MouseDown then gets it.
+  void mousePressEvent(QMouseEvent* e) override {
+    Ref<Object> self = owner_.lock();
+    if (!self || !RuntimeEventHandler(*self, Canvas::kMouseDown)) {
+      e->ignore();
+      return;
+    }
+    self.reset();
+    const QPoint at = e->position().toPoint();
+    EventArgs args;
+    args.x = at.x();
+    args.y = at.y();
+    FireFromQt(owner_, Canvas::kMouseDown, args);
+    e->accept();
+  }
+
+ private:
+  std::weak_ptr<Object> owner_;
+};
+
+QTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QTextEdit*>(impl.widget.data()); }
+
+void ApplyFieldAlignment(QTextEdit* field, Qt::Alignment alignment) {
+  QTextDocument* document = field->document();
+  QTextOption option = document->defaultTextOption();
+  option.setAlignment(alignment);
+  document->setDefaultTextOption(option);
+  QTextCursor cursor(document);
+  cursor.select(QTextCursor::Document);
+  QTextBlockFormat format;
+  format.setAlignment(alignment);
+  cursor.mergeBlockFormat(format);
+}
+
+bool IsBoldFormat(const QTextCharFormat& format, const QTextDocument& document) {
+  if (format.hasProperty(QTextFormat::FontWeight)) return format.fontWeight() >= QFont::Bold;
+  return document.defaultFont().weight() >= QFont::Bold;
+}
+
+// The stored properties of a class and its bases, re-applied when the Qt side is made after they were set.
+void ReapplyStored(const Object& object, const std::function<void(const std::string&)>& apply) {
+  for (const ClassInfo* c = &object.GetClass(); c; c = c->base) {
+    for (const PropertyDecl& decl : c->properties) {
+      if (object.GetProperty(decl.name)) apply(decl.name);
+    }
+  }
+}
+
+ClassInfo MakeRecord(std::string fullName, const ClassInfo& base, std::function<Ref<Object>()> factory,
+                     std::vector<PropertyDecl> properties, std::map<int, ControlEventDecl> events = {}) {
+  ClassInfo record;
+  record.fullName = std::move(fullName);
+  record.base = &base;
+  record.factory = std::move(factory);
+  record.properties = std::move(properties);
+  record.controlEvents = std::move(events);
+  return record;
+}
+
+using P = PropType;
+
+}  // namespace
+
+// ---- shared helpers declared in qt_controls.h
+
+QtDispatchScope::QtDispatchScope() { ++dispatchDepth; }
+QtDispatchScope::~QtDispatchScope() { --dispatchDepth; }
+bool QtDispatchScope::Active() { return dispatchDepth > 0; }
+
+ControlImpl::~ControlImpl() {
+  ReleaseQtObject(timer.data());
+  ReleaseQtObject(widget.data());
+}
+
+std::optional<std::string> FrameworkKeyText(const QKeyEvent& event) {
+  switch (event.key()) {
+    case Qt::Key_Backspace:
+      return std::string(1, '\x08');
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return std::string(1, '\x09');
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return std::string(1, '\x0d');
+    case Qt::Key_Escape:
+      return std::string(1, '\x1b');
+    case Qt::Key_Delete:
+      return std::string(1, '\x7f');
+    case Qt::Key_Left:
+      return std::string(1, '\x1c');
+    case Qt::Key_Right:
+      return std::string(1, '\x1d');
+    case Qt::Key_Up:
+      return std::string(1, '\x1e');
+    case Qt::Key_Down:
+      return std::string(1, '\x1f');
+    default:
+      break;
+  }
+  const Qt::KeyboardModifiers mods = event.modifiers();
+  const bool altGr = (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);
+  if ((mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && !altGr) return std::nullopt;
+  const QList<uint> codes = event.text().toUcs4();
+  if (codes.size() != 1 || !IsPrintable(codes[0])) return std::nullopt;
+  return event.text().toStdString();
+}
+
+std::string OutsideText(const QString& plain) {
+  QString text;
+  text.reserve(plain.size() + plain.size() / 16);
+  for (QChar c : plain) {
+    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n') {
+      text += QStringLiteral("\r\n");
+    } else {
+      text += c;
+    }
+  }
+  return text.toStdString();
+}
+
+QString InsideText(const std::string& text) {
+  QString inside = QString::fromStdString(text);
+  inside.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  inside.replace(u'\r', u'\n');
+  return inside;
+}
+
+int64_t OutsideLength(const QString& plain, int from, int to) {
+  int64_t length = 0;
+  for (int i = std::max(from, 0); i < std::min(to, static_cast<int>(plain.size())); ++i) {
+    const QChar c = plain[i];
+    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n') {
+      length += 2;
+    } else if (!(c.isLowSurrogate() && i > 0 && plain[i - 1].isHighSurrogate())) {
+      length += 1;
+    }
+  }
+  return length;
+}
+
+int OutsidePositionToInside(const QString& plain, int64_t position) {
+  int64_t outside = 0;
+  int i = 0;
+  const int size = static_cast<int>(plain.size());
+  while (i < size && outside < position) {
+    const QChar c = plain[i];
+    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n') {
+      // A position between CR and LF falls back to the start of the break.
+      if (outside + 2 > position) break;
+      outside += 2;
+      ++i;
+    } else {
+      outside += 1;
+      i += (c.isHighSurrogate() && i + 1 < size && plain[i + 1].isLowSurrogate()) ? 2 : 1;
+    }
+  }
+  return i;
+}
+
+// ---- Control
+
+Control::Control() : impl_(std::make_unique<ControlImpl>()) {}
+Control::~Control() = default;
+
+const ClassInfo& Control::ClassRecord() {
+  static const ClassInfo record =
+      MakeRecord("Control", Object::ClassRecord(), nullptr, {{"Name", P::Text}, {"Index", P::Integer}});
+  return RuntimeRegisterClass(record);
+}
+
+Ref<Window> Control::OwnerWindow() const {
+  RequireGuiThread_("Control.Window");
+  return owner_.lock();
+}
+
+void* Control::NativeWidget() const {
+  RequireGuiThread_("Control.NativeWidget");
+  return impl_->widget.data();
+}
+
+bool Control::FireEvent(int eventNumber, EventArgs& args) {
+  RequireGuiThread_("Control.FireEvent");
+  Ref<Delegate> handler = RuntimeEventHandler(*this, eventNumber);
+  if (!handler) return false;
+  const ControlEventDecl* decl = FindControlEvent(GetClass(), eventNumber);
+  if (!decl) throw OutOfBoundsException(GetClass().fullName + " has no event " + std::to_string(eventNumber));
+  Ref<Object> self = shared_from_this();
+  args.sender = self;
+  if (decl->callable == typeid(KeyDownFn)) {
+    return handler->Call<bool, const Ref<TextArea>&, const std::string&>(RuntimeCheckCast<TextArea>(self), args.key);
+  }
+  if (decl->callable == typeid(MouseDownFn)) {
+    return handler->Call<bool, const Ref<Canvas>&, int64_t, int64_t>(RuntimeCheckCast<Canvas>(self), args.x, args.y);
+  }
+  if (decl->callable == typeid(ButtonActionFn)) {
+    handler->Call<void, const Ref<PushButton>&>(RuntimeCheckCast<PushButton>(self));
+    return false;
+  }
+  if (decl->callable == typeid(TimerActionFn)) {
+    handler->Call<void, const Ref<Timer>&>(RuntimeCheckCast<Timer>(self));
+    return false;
+  }
+  throw TypeMismatchException(GetClass().fullName + "." + decl->name + " cannot be raised from here");
+}
+
+// ---- RectControl
+
+const ClassInfo& RectControl::ClassRecord() {
+  static const ClassInfo record = MakeRecord("RectControl", Control::ClassRecord(), nullptr,
+                                             {{"Left", P::Integer},
+                                              {"Top", P::Integer},
+                                              {"Width", P::Integer},
+                                              {"Height", P::Integer},
+                                              {"LockLeft", P::Boolean},
+                                              {"LockTop", P::Boolean},
+                                              {"LockRight", P::Boolean},
+                                              {"LockBottom", P::Boolean},
+                                              {"TabIndex", P::Integer},
+                                              {"TabPanelIndex", P::Integer},
+                                              {"TabStop", P::Boolean},
+                                              {"AllowAutoDeactivate", P::Boolean},
+                                              {"Enabled", P::Boolean},
+                                              {"Tooltip", P::Text},
+                                              {"InitialParent", P::Text},
+                                              {"Transparent", P::Boolean},
+                                              {"Visible", P::Boolean}});
+  return RuntimeRegisterClass(record);
+}
+
+void RectControl::SetFocus() {
+  RequireGuiThread_("RectControl.SetFocus");
+  if (QWidget* widget = impl_->widget) widget->setFocus(Qt::OtherFocusReason);
+}
+
+bool RectControl::HasFocus() const {
+  RequireGuiThread_("RectControl.HasFocus");
+  QWidget* widget = impl_->widget;
+  return widget && widget->hasFocus();
+}
+
+void RectControl::PropertyChanged(const std::string& key) {
+  RequireGuiThread_("RectControl.PropertyChanged");
+  QWidget* widget = impl_->widget;
+  if (!widget) return;
+  auto* keeper = static_cast<GeometryKeeper*>(impl_->geometryKeeper.data());
+  if (key == "Left" || key == "Top" || key == "Width" || key == "Height") {
+    if (keeper) {
+      keeper->SetListGeometry(QRect(static_cast<int>(IntProperty("Left")), static_cast<int>(IntProperty("Top")),
+                                    static_cast<int>(std::max<int64_t>(0, IntProperty("Width"))),
+                                    static_cast<int>(std::max<int64_t>(0, IntProperty("Height")))));
+    }
+  } else if (key == "LockLeft" || key == "LockTop" || key == "LockRight" || key == "LockBottom") {
+    if (keeper) {
+      keeper->SetLocks(BoolProperty("LockLeft"), BoolProperty("LockTop"), BoolProperty("LockRight"),
+                       BoolProperty("LockBottom"));
+    }
+  } else if (key == "Enabled") {
+    widget->setEnabled(BoolProperty("Enabled", true));
+  } else if (key == "Visible") {
+    widget->setVisible(BoolProperty("Visible", true));
+  } else if (key == "Tooltip") {
+    widget->setToolTip(QString::fromStdString(TextProperty("Tooltip")));
+  } else if (key == "TabStop" && (qobject_cast<QTextEdit*>(widget) || qobject_cast<QPushButton*>(widget))) {
+    // A field or button that is no tab stop can still be clicked into. Labels never take the focus; a canvas
+    // decides with AllowFocus.
+    widget->setFocusPolicy(BoolProperty("TabStop", true) ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+}
+
+// ---- TextArea
+
+const ClassInfo& TextArea::ClassRecord() {
+  static const ClassInfo record =
+      MakeRecord("TextArea", RectControl::ClassRecord(), [] { return std::make_shared<TextArea>(); },
+                 {{"BackgroundColor", P::Colour},
+                  {"HasBorder", P::Boolean},
+                  {"Format", P::Text},
+                  {"HideSelection", P::Boolean},
+                  {"LineHeight", P::Double},
+                  {"LineSpacing", P::Double},
+                  {"MultiLine", P::Boolean},
+                  {"HasHorizontalScrollbar", P::Boolean},
+                  {"HasVerticalScrollbar", P::Boolean},
+                  {"AllowStyledText", P::Boolean},
+                  {"TextColor", P::Colour},
+                  {"AllowFocusRing", P::Boolean},
+                  {"Bold", P::Boolean},
+                  {"Italic", P::Boolean},
+                  {"FontName", P::Text},
+                  {"FontSize", P::Single},
+                  {"FontUnit", P::ByteEnumeration},
+                  {"Underline", P::Boolean},
+                  {"Value", P::Text},
+                  {"AllowTabs", P::Boolean},
+                  {"TextAlignment", P::Enumeration},
+                  {"AllowSpellChecking", P::Boolean},
+                  {"MaximumCharactersAllowed", P::Integer},
+                  {"ValidationMask", P::Text},
+                  {"ReadOnly", P::Boolean},
+                  {"DataSource", P::Text},
+                  {"DataField", P::Text}},
+                 {{kKeyDown, {"KeyDown", "( TextArea, String ) as Boolean", typeid(KeyDownFn)}}});
+  return RuntimeRegisterClass(record);
+}
+
+void TextArea::CreateNative_(void* parentWidget) {
+  RequireGuiThread_("TextArea.New");
+  auto* field = new FieldWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
+  field->setTabChangesFocus(true);
+  field->setLineWrapMode(QTextEdit::WidgetWidth);
+  field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  impl_->widget = field;
+  impl_->geometryKeeper = new GeometryKeeper(field);
+  field->show();
+  ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
+}
+
+void TextArea::PropertyChanged(const std::string& key) {
+  RectControl::PropertyChanged(key);
+  auto* field = static_cast<FieldWidget*>(FieldOf(*impl_));
+  if (!field) return;
+  if (IsFontKey(key)) {
+    field->setFont(ControlFont(*this));
+  } else if (key == "TextColor") {
+    SetColour(field, QPalette::Text, ColourProperty(*this, key, 0));
+  } else if (key == "BackgroundColor") {
+    SetColour(field, QPalette::Base, ColourProperty(*this, key, 0xffffff));
+  } else if (key == "HasBorder") {
+    field->setFrameShape(BoolProperty(key) ? QFrame::StyledPanel : QFrame::NoFrame);
+  } else if (key == "HasVerticalScrollbar") {
+    field->setVerticalScrollBarPolicy(BoolProperty(key) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  } else if (key == "HasHorizontalScrollbar") {
+    const bool bar = BoolProperty(key);
+    field->setHorizontalScrollBarPolicy(bar ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    field->setLineWrapMode(bar ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
+  } else if (key == "ReadOnly") {
+    field->setReadOnly(BoolProperty(key));
+    if (field->isReadOnly()) field->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  } else if (key == "AllowTabs") {
+    field->setTabChangesFocus(!BoolProperty(key));
+  } else if (key == "MaximumCharactersAllowed") {
+    field->limit = std::max<int64_t>(0, IntProperty(key));
+  } else if (key == "TextAlignment") {
+    ApplyFieldAlignment(field, HorizontalAlignment(IntProperty(key)));
+  } else if (key == "Value") {
+    Text(TextProperty(key));
+  }
+}
+
+std::string TextArea::Text() const {
+  RequireGuiThread_("TextArea.Text");
+  QTextEdit* field = FieldOf(*impl_);
+  return field ? OutsideText(field->document()->toRawText()) : std::string();
+}
+
+void TextArea::Text(const std::string& text) {
+  RequireGuiThread_("TextArea.Text");
+  QTextEdit* field = FieldOf(*impl_);
+  if (!field) return;
+  field->setPlainText(InsideText(text));
+  // A new document drops the paragraphs' alignment; every paragraph gets it again.
+  ApplyFieldAlignment(field, HorizontalAlignment(IntProperty("TextAlignment")));
+  field->document()->clearUndoRedoStacks();
+}
+
+int64_t TextArea::SelectionStart() const {
+  RequireGuiThread_("TextArea.SelectionStart");
+  QTextEdit* field = FieldOf(*impl_);
+  if (!field) return 0;
+  return OutsideLength(field->document()->toRawText(), 0, field->textCursor().selectionStart());
+}
+
+void TextArea::SelectionStart(int64_t start) {
+  RequireGuiThread_("TextArea.SelectionStart");
+  QTextEdit* field = FieldOf(*impl_);
+  if (!field) return;
+  QTextCursor cursor = field->textCursor();
+  cursor.setPosition(OutsidePositionToInside(field->document()->toRawText(), std::max<int64_t>(0, start)));
+  field->setTextCursor(cursor);
+}
+
+int64_t TextArea::SelectionLength() const {
+  RequireGuiThread_("TextArea.SelectionLength");
+  QTextEdit* field = FieldOf(*impl_);
+  if (!field) return 0;
+  const QTextCursor cursor = field->textCursor();
+  return OutsideLength(field->document()->toRawText(), cursor.selectionStart(), cursor.selectionEnd());
+}
+
+void TextArea::SelectionLength(int64_t length) {
+  RequireGuiThread_("TextArea.SelectionLength");
+  QTextEdit* field = FieldOf(*impl_);
+  if (!field) return;
+  const QString plain = field->document()->toRawText();
+  QTextCursor cursor = field->textCursor();
+  const int start = cursor.selectionStart();
+  const int64_t outsideStart = OutsideLength(plain, 0, start);
+  cursor.setPosition(start);
+  cursor.setPosition(OutsidePositionToInside(plain, outsideStart + std::max<int64_t>(0, length)),
+                     QTextCursor::KeepAnchor);
+  field->setTextCursor(cursor);
+}
+
+bool TextArea::SelBold() const {
+  RequireGuiThread_("TextArea.SelBold");
+  QTextEdit* field = FieldOf(*impl_);
+  if (!field) return false;
+  const QTextCursor cursor = field->textCursor();
+  const QTextDocument& document = *field->document();
+  if (!cursor.hasSelection()) return IsBoldFormat(cursor.charFormat(), document);
+  const int start = cursor.selectionStart(), end = cursor.selectionEnd();
+  for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end; block = block.next()) {
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (fragment.position() + fragment.length() <= start || fragment.position() >= end) continue;
+      if (!IsBoldFormat(fragment.charFormat(), document)) return false;
+    }
+  }
+  return true;
+}
+
+void TextArea::SelBold(bool bold) {
+  RequireGuiThread_("TextArea.SelBold");
+  QTextEdit* field = FieldOf(*impl_);
+  // A plain text field keeps no styles per character.
+  if (!field || !BoolProperty("AllowStyledText")) return;
+  QTextCursor cursor = field->textCursor();
+  if (!cursor.hasSelection()) return;
+  QTextCharFormat format;
+  format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+  cursor.mergeCharFormat(format);
+}
+
+// ---- Label
+
+const ClassInfo& Label::ClassRecord() {
+  static const ClassInfo record =
+      MakeRecord("Label", RectControl::ClassRecord(), [] { return std::make_shared<Label>(); },
+                 {{"MultiLine", P::Boolean},
+                  {"Selectable", P::Boolean},
+                  {"TextAlignment", P::Enumeration},
+                  {"TextColor", P::Colour},
+                  {"Value", P::Text},
+                  {"Bold", P::Boolean},
+                  {"Italic", P::Boolean},
+                  {"Underline", P::Boolean},
+                  {"FontName", P::Text},
+                  {"FontSize", P::Single},
+                  {"FontUnit", P::ByteEnumeration},
+                  {"DataSource", P::Text},
+                  {"DataField", P::Text}});
+  return RuntimeRegisterClass(record);
+}
+
+void Label::CreateNative_(void* parentWidget) {
+  RequireGuiThread_("Label.New");
+  auto* label = new LabelWidget(static_cast<QWidget*>(parentWidget));
+  label->setTextFormat(Qt::PlainText);
+  label->setFocusPolicy(Qt::NoFocus);
+  impl_->widget = label;
+  impl_->geometryKeeper = new GeometryKeeper(label);
+  label->show();
+  ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
+}
+
+void Label::PropertyChanged(const std::string& key) {
+  RectControl::PropertyChanged(key);
+  auto* label = qobject_cast<QLabel*>(impl_->widget.data());
+  if (!label) return;
+  if (IsFontKey(key)) {
+    label->setFont(ControlFont(*this));
+  } else if (key == "TextColor") {
+    SetColour(label, QPalette::WindowText, ColourProperty(*this, key, 0));
+  } else if (key == "TextAlignment") {
+    label->setAlignment(HorizontalAlignment(IntProperty(key)) | Qt::AlignVCenter);
+  } else if (key == "Value") {
+    label->setText(QString::fromStdString(TextProperty(key)));
+  } else if (key == "Transparent") {
+    label->setAutoFillBackground(!BoolProperty(key));
+  }
+}
+
+// ---- Canvas
+
+const ClassInfo& Canvas::ClassRecord() {
+  static const ClassInfo record =
+      MakeRecord("Canvas", RectControl::ClassRecord(), [] { return std::make_shared<Canvas>(); },
+                 {{"AllowFocusRing", P::Boolean},
+                  {"AllowFocus", P::Boolean},
+                  {"AllowTabs", P::Boolean},
+                  {"DoubleBuffer", P::Boolean}},
+                 {{kMouseDown, {"MouseDown", "( Canvas, Integer, Integer ) as Boolean", typeid(MouseDownFn)}}});
+  return RuntimeRegisterClass(record);
+}
+
+void Canvas::CreateNative_(void* parentWidget) {
+  RequireGuiThread_("Canvas.New");
+  auto* canvas = new CanvasWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
+  canvas->setFocusPolicy(Qt::NoFocus);
+  impl_->widget = canvas;
+  impl_->geometryKeeper = new GeometryKeeper(canvas);
+  canvas->show();
+  ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
+  Backdrop(backdrop_);
+}
+
+void Canvas::PropertyChanged(const std::string& key) {
+  RectControl::PropertyChanged(key);
+  QWidget* canvas = impl_->widget;
+  if (!canvas) return;
+  if (key == "Transparent") {
+    canvas->setAutoFillBackground(!BoolProperty(key));
+  } else if (key == "AllowFocus" || key == "TabStop") {
+    // A canvas takes the focus only when it allows it; Tab stops there only when it is also a tab stop.
+    canvas->setFocusPolicy(!BoolProperty("AllowFocus")     ? Qt::NoFocus
+                           : BoolProperty("TabStop", true) ? Qt::StrongFocus
+                                                           : Qt::ClickFocus);
+  }
+}
+
+void Canvas::Backdrop(const Ref<Picture>& picture) {
+  RequireGuiThread_("Canvas.Backdrop");
+  backdrop_ = picture;
+  if (auto* canvas = dynamic_cast<CanvasWidget*>(impl_->widget.data())) {
+    const auto* image = picture ? static_cast<const QImage*>(picture->NativeImage()) : nullptr;
+    canvas->backdrop = image ? *image : QImage();
+    canvas->update();
+  }
+}
+
+Ref<Picture> Canvas::Backdrop() const {
+  RequireGuiThread_("Canvas.Backdrop");
+  return backdrop_;
+}
+
+// ---- PushButton
+
+const ClassInfo& PushButton::ClassRecord() {
+  static const ClassInfo record =
+      MakeRecord("PushButton", RectControl::ClassRecord(), [] { return std::make_shared<PushButton>(); },
+                 {{"MacButtonStyle", P::Enumeration},
+                  {"Cancel", P::Boolean},
+                  {"Default", P::Boolean},
+                  {"Caption", P::Text},
+                  {"Bold", P::Boolean},
+                  {"Italic", P::Boolean},
+                  {"Underline", P::Boolean},
+                  {"FontName", P::Text},
+                  {"FontSize", P::Single},
+                  {"FontUnit", P::ByteEnumeration}},
+                 {{kAction, {"Action", "( PushButton )", typeid(ButtonActionFn)}}});
+  return RuntimeRegisterClass(record);
+}
+
+void PushButton::CreateNative_(void* parentWidget) {
+  RequireGuiThread_("PushButton.New");
+  auto* button = new QPushButton(static_cast<QWidget*>(parentWidget));
+  button->setAutoDefault(false);
+  QObject::connect(button, &QPushButton::clicked, button, [weak = weak_from_this()] {
+    EventArgs args;
+    FireFromQt(weak, kAction, args);
+  });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), button);
+  escape->setContext(Qt::WindowShortcut);
+  escape->setEnabled(false);
+  escape->setObjectName(QStringLiteral("CancelShortcut"));
+  QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+  impl_->widget = button;
+  impl_->geometryKeeper = new GeometryKeeper(button);
+  button->show();
+  ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
+}
+
+void PushButton::PropertyChanged(const std::string& key) {
+  RectControl::PropertyChanged(key);
+  auto* button = qobject_cast<QPushButton*>(impl_->widget.data());
+  if (!button) return;
+  if (IsFontKey(key)) {
+    button->setFont(ControlFont(*this));
+  } else if (key == "Caption") {
+    button->setText(QString::fromStdString(TextProperty(key)));
+  } else if (key == "Default") {
+    button->setDefault(BoolProperty(key));
+  } else if (key == "Cancel") {
+    if (auto* escape = button->findChild<QShortcut*>(QStringLiteral("CancelShortcut"))) {
+      escape->setEnabled(BoolProperty(key));
+    }
+  }
+}
+
+// ---- Timer
+
+const ClassInfo& Timer::ClassRecord() {
+  static const ClassInfo record = MakeRecord("Timer", Control::ClassRecord(), [] { return std::make_shared<Timer>(); },
+                                             {{"RunMode", P::Enumeration}, {"Period", P::Integer}},
+                                             {{kAction, {"Action", "( Timer )", typeid(TimerActionFn)}}});
+  return RuntimeRegisterClass(record);
+}
+
+void Timer::PropertyChanged(const std::string& key) {
+  RequireGuiThread_("Timer.PropertyChanged");
+  if (key == "RunMode" || key == "Period") Reset();
+}
+
+void Timer::Reset() {
+  RequireGuiThread_("Timer.Reset");
+  const int64_t mode = IntProperty("RunMode");
+  const int64_t period = IntProperty("Period");
+  if (mode == 0 || period <= 0) {
+    if (impl_->timer) impl_->timer->stop();
+    return;
+  }
+  if (!impl_->timer) {
+    auto* timer = new QTimer();
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, timer, [weak = weak_from_this()] {
+      EventArgs args;
+      FireFromQt(weak, kAction, args);
+    });
+    impl_->timer = timer;
+  }
+  impl_->timer->setSingleShot(mode == 1);
+  impl_->timer->start(static_cast<int>(std::min<int64_t>(period, INT32_MAX)));
+}
+
+bool Timer::IsRunning() const {
+  RequireGuiThread_("Timer.IsRunning");
+  return impl_->timer && impl_->timer->isActive();
+}

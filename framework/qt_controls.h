@@ -1,0 +1,44 @@
+// The controls' Qt side, shared inside the framework only (window.cpp and menu.cpp may use it): the key texts
+// that KeyDown handlers receive, the guard that defers deleting a Qt object while one of its own events is being
+// handled, and the conversions between a text field's CR LF text and Qt's document positions.
+#pragma once
+
+#include <QKeyEvent>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The key as a KeyDown handler receives it: the typed character for a printable key, Backspace 8, Tab 9,
+// Return and Enter 13, Escape 27, Delete 127, Left 28, Right 29, Up 30, Down 31; none for any other key and for
+// combinations with Ctrl, Alt or Meta, which belong to shortcuts (AltGr, which some systems report as Ctrl+Alt,
+// still types its character).
+std::optional<std::string> FrameworkKeyText(const QKeyEvent& event);
+
+// While a handler runs inside a Qt event of one of our objects, a control released by that handler must not
+// delete the object whose event is still on the stack: it is hidden and deleted once the event loop gets back.
+class QtDispatchScope {
+ public:
+  QtDispatchScope();
+  ~QtDispatchScope();
+  QtDispatchScope(const QtDispatchScope&) = delete;
+  QtDispatchScope& operator=(const QtDispatchScope&) = delete;
+  static bool Active();
+};
+
+// A text field's text outside Qt: line breaks are CR LF and a character beyond the BMP is one character.
+// Inside Qt, a line break is one position and such a character two UTF-16 units.
+std::string OutsideText(const QString& plain);
+QString InsideText(const std::string& text);  // CR LF, CR or LF all become one break
+int64_t OutsideLength(const QString& plain, int from, int to);
+int OutsidePositionToInside(const QString& plain, int64_t position);
+
+struct ControlImpl {
+  QPointer<QWidget> widget;
+  QPointer<QObject> geometryKeeper;
+  QPointer<QTimer> timer;
+  ~ControlImpl();
+};
