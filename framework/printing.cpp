@@ -1,0 +1,50 @@
+#include "framework/printing.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <memory>
+
+#include "framework/gui_thread.h"
+
+namespace {
+
+// The field's document, whichever text widget the field is built on.
+QTextDocument* FieldDocument(const TextArea& field) {
+  auto* widget = static_cast<QWidget*>(field.NativeWidget());
+  if (auto* edit = qobject_cast<QTextEdit*>(widget)) return edit->document();
+  if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) return plain->document();
+  if (widget) {
+    if (auto* edit = widget->findChild<QTextEdit*>()) return edit->document();
+    if (auto* plain = widget->findChild<QPlainTextEdit*>()) return plain->document();
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool PrintTextAreaBlock(const Ref<TextArea>& field, int width, int height) {
+  RequireGuiThread_("TextArea.Print");
+  RequireObject(field, "field");
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintDialog dialog(&printer, nullptr);
+  if (dialog.exec() != QDialog::Accepted) return false;
+
+  QTextDocument* source = FieldDocument(*field);
+  if (!source) return false;
+  // A copy, so that laying the text out at the printed width leaves the field's own layout alone.
+  std::unique_ptr<QTextDocument> document(source->clone());
+  // Laid out for the printer itself, so that fonts are measured at its resolution; sizes are given in points.
+  document->documentLayout()->setPaintDevice(&printer);
+  const double pointsToDevice = printer.resolution() / 72.0;
+  document->setTextWidth(width * pointsToDevice);
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  document->drawContents(&painter, QRectF(0, 0, width * pointsToDevice, height * pointsToDevice));
+  painter.end();
+  return true;
+}
