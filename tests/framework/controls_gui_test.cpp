@@ -1,0 +1,490 @@
+// The controls on real Qt widgets: key delivery, the character limit, text and selection, styles, geometry with
+// locks, fonts and colours, the canvas, the button, the timer and the GUI-thread guard. The controls live in a
+// host widget of the test's own, made the way a window makes them.
+#include "framework/controls.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "framework/picture.h"
+#include "framework/property_list.h"
+
+namespace {
+
+// Window::New_ makes a control's Qt side through this hook; the test host does the same.
+struct NativeMaker : Control {
+  static void Make(Control& control, QWidget* parent) { (control.*(&NativeMaker::CreateNative_))(parent); }
+};
+
+// A top-level widget standing in for a window's content area; it records the presses that reach it.
+class Host : public QWidget {
+ public:
+  Host() { resize(300, 200); }
+  std::vector<QPoint> presses;
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override { presses.push_back(e->position().toPoint()); }
+};
+
+// What the handlers saw; KeyDown drops the keys in `drop`.
+struct Recorder {
+  std::vector<std::string> keys;
+  std::string drop;
+  bool dropAll = false;
+  std::vector<std::pair<int64_t, int64_t>> points;
+  int actions = 0;
+
+  bool KeyDown(const Ref<TextArea>&, const std::string& key) {
+    keys.push_back(key);
+    return dropAll || (key.size() == 1 && drop.find(key[0]) != std::string::npos);
+  }
+  bool MouseDown(const Ref<Canvas>&, int64_t x, int64_t y) {
+    points.emplace_back(x, y);
+    return true;
+  }
+  void ButtonAction(const Ref<PushButton>&) { ++actions; }
+  void TimerAction(const Ref<Timer>&) { ++actions; }
+};
+
+class ControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { host_ = std::make_unique<Host>(); }
+
+  template <class C>
+  Ref<C> Make(std::initializer_list<PropertyEntry> entries = {}) {
+    Ref<C> control = RuntimeNewObject<C>();
+    NativeMaker::Make(*control, host_.get());
+    RuntimeMassPropertySetter(control, PropertyList(entries).Bytes());
+    return control;
+  }
+
+  void ShowActive() {
+    host_->show();
+    host_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host_.get()));
+  }
+
+  template <class C, class M>
+  void Bind(const Ref<C>& control, int event, const char* signature, M method) {
+    RuntimeAddEventHandler(control, event, RuntimeCreateDelegate(method, recorder_, signature, 1));
+  }
+
+  static QTextEdit* Field(const Ref<TextArea>& area) { return static_cast<QTextEdit*>(area->NativeWidget()); }
+
+  std::unique_ptr<Host> host_;
+  Ref<Recorder> recorder_ = std::make_shared<Recorder>();
+};
+
+constexpr const char* kKeyDown = "( TextArea, String ) as Boolean";
+
+TEST_F(ControlsTest, KeyDropppedByTheFilterNeverReachesTheField) {
+  auto field = Make<TextArea>({{"Width", Integer(100)}, {"Height", Integer(20)}});
+  Bind(field, TextArea::kKeyDown, kKeyDown, &Recorder::KeyDown);
+  recorder_->drop = "a-";
+  ShowActive();
+  field->SetFocus();
+  QTest::keyClicks(Field(field), "1a2-3");
+  EXPECT_EQ(field->Text(), "123");
+  EXPECT_EQ(recorder_->keys, (std::vector<std::string>{"1", "a", "2", "-", "3"}));
+}
+
+TEST_F(ControlsTest, KeyTexts) {
+  struct Row {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* expected;  // nullptr: no KeyDown
+  };
+  const Row rows[] = {
+      {"digit", Qt::Key_7, Qt::NoModifier, "7"},
+      {"point", Qt::Key_Period, Qt::NoModifier, "."},
+      {"minus", Qt::Key_Minus, Qt::NoModifier, "-"},
+      {"blank", Qt::Key_Space, Qt::NoModifier, " "},
+      {"letter", Qt::Key_Q, Qt::NoModifier, "q"},
+      {"backspace", Qt::Key_Backspace, Qt::NoModifier, "\x08"},
+      {"tab", Qt::Key_Tab, Qt::NoModifier, "\x09"},
+      {"return", Qt::Key_Return, Qt::NoModifier, "\x0d"},
+      {"enter", Qt::Key_Enter, Qt::KeypadModifier, "\x0d"},
+      {"escape", Qt::Key_Escape, Qt::NoModifier, "\x1b"},
+      {"delete", Qt::Key_Delete, Qt::NoModifier, "\x7f"},
+      {"left", Qt::Key_Left, Qt::NoModifier, "\x1c"},
+      {"right", Qt::Key_Right, Qt::NoModifier, "\x1d"},
+      {"up", Qt::Key_Up, Qt::NoModifier, "\x1e"},
+      {"down", Qt::Key_Down, Qt::NoModifier, "\x1f"},
+      {"home raises none", Qt::Key_Home, Qt::NoModifier, nullptr},
+      {"F2 raises none", Qt::Key_F2, Qt::NoModifier, nullptr},
+      {"Ctrl+C is a shortcut, not a key", Qt::Key_C, Qt::ControlModifier, nullptr},
+  };
+  auto field = Make<TextArea>({{"Width", Integer(100)}, {"Height", Integer(20)}});
+  Bind(field, TextArea::kKeyDown, kKeyDown, &Recorder::KeyDown);
+  recorder_->dropAll = true;
+  ShowActive();
+  field->SetFocus();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    recorder_->keys.clear();
+    QTest::keyClick(Field(field), row.key, row.modifiers);
+    if (row.expected) {
+      EXPECT_EQ(recorder_->keys, std::vector<std::string>{row.expected});
+    } else {
+      EXPECT_TRUE(recorder_->keys.empty());
+    }
+  }
+  EXPECT_EQ(field->Text(), "") << "every key was dropped";
+}
+
+TEST_F(ControlsTest, CharacterLimitHoldsForTypedTextButAPasteGoesInWhole) {
+  auto field =
+      Make<TextArea>({{"Width", Integer(60)}, {"Height", Integer(20)}, {"MaximumCharactersAllowed", Integer(4)}});
+  Bind(field, TextArea::kKeyDown, kKeyDown, &Recorder::KeyDown);  // a filter that passes every key on
+  ShowActive();
+  field->SetFocus();
+  QTextEdit* edit = Field(field);
+
+  QTest::keyClicks(edit, "123456");
+  EXPECT_EQ(field->Text(), "1234");
+  EXPECT_EQ(recorder_->keys.size(), 6u) << "the handler sees the key before the limit drops it";
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(field->Text(), "1234") << "a line break would make six characters";
+
+  field->SelectionStart(1);
+  field->SelectionLength(2);
+  QTest::keyClick(edit, Qt::Key_9);
+  EXPECT_EQ(field->Text(), "194") << "typing over a selection replaces it";
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(field->Text(), "14") << "keys that insert nothing are not limited";
+
+  field->Text("");
+  QApplication::clipboard()->setText(".00001");
+  edit->paste();
+  EXPECT_EQ(field->Text(), ".00001");
+}
+
+TEST_F(ControlsTest, SelBoldBoldsExactlyTheSelectionOfAStyledField) {
+  const std::string text = "Pallastrovane\r\n\r\nThe introduction.";
+  auto styled = Make<TextArea>({{"AllowStyledText", Boolean(true)}, {"Value", Text(text)}});
+  styled->SelectionStart(0);
+  styled->SelectionLength(13);
+  EXPECT_FALSE(styled->SelBold());
+  styled->SelBold(true);
+  EXPECT_TRUE(styled->SelBold());
+
+  QTextDocument* document = Field(styled)->document();
+  for (int position = 0; position < document->characterCount() - 1; ++position) {
+    QTextCursor cursor(document);
+    cursor.setPosition(position + 1);  // the format of the character before the cursor
+    EXPECT_EQ(cursor.charFormat().fontWeight() >= QFont::Bold, position < 13) << "character " << position;
+  }
+  styled->SelectionStart(12);
+  styled->SelectionLength(6);  // "e", two line breaks, "T"
+  EXPECT_FALSE(styled->SelBold()) << "not every selected character is bold";
+  EXPECT_EQ(styled->Text(), text);
+
+  auto plain = Make<TextArea>({{"AllowStyledText", Boolean(false)}, {"Value", Text(text)}});
+  plain->SelectionStart(0);
+  plain->SelectionLength(13);
+  plain->SelBold(true);
+  EXPECT_FALSE(plain->SelBold()) << "a plain text field keeps no styles";
+}
+
+TEST_F(ControlsTest, TextUsesCrLfOutsideAndSelectionCountsInItsCharacters) {
+  auto field = Make<TextArea>();
+  field->Text("ab\r\ncd\ref\ngh");
+  EXPECT_EQ(field->Text(), "ab\r\ncd\r\nef\r\ngh");
+  EXPECT_EQ(Field(field)->document()->blockCount(), 4) << "each kind of break is one break inside";
+
+  field->SelectionStart(4);  // the c, after one CR LF
+  field->SelectionLength(5);
+  EXPECT_EQ(Field(field)->textCursor().selectedText(), QString("cd") + QChar::ParagraphSeparator + "e");
+  EXPECT_EQ(field->SelectionStart(), 4);
+  EXPECT_EQ(field->SelectionLength(), 5);
+
+  field->Text("x\xF0\x9F\x98\x80y");  // a character beyond the BMP counts once
+  field->SelectionStart(2);
+  field->SelectionLength(1);
+  EXPECT_EQ(Field(field)->textCursor().selectedText(), "y");
+  EXPECT_EQ(field->SelectionStart(), 2);
+
+  field->SelectionStart(100);
+  EXPECT_EQ(field->SelectionStart(), 3) << "a start past the end goes to the end";
+  EXPECT_EQ(field->SelectionLength(), 0);
+}
+
+TEST_F(ControlsTest, ReadOnlyFieldIgnoresTypingButStillSelectsAndCopies) {
+  auto field = Make<TextArea>({{"Width", Integer(100)}, {"Height", Integer(40)}, {"ReadOnly", Boolean(true)}});
+  field->Text("fixed");
+  ShowActive();
+  field->SetFocus();
+  QTest::keyClicks(Field(field), "xyz");
+  QTest::keyClick(Field(field), Qt::Key_Backspace);
+  EXPECT_EQ(field->Text(), "fixed");
+
+  field->SelectionStart(1);
+  field->SelectionLength(3);
+  Field(field)->copy();
+  EXPECT_EQ(QApplication::clipboard()->text(), "ixe");
+  EXPECT_TRUE(Field(field)->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+}
+
+TEST_F(ControlsTest, TabMovesTheFocusUnlessTheFieldAllowsTabs) {
+  auto first = Make<TextArea>({{"Width", Integer(100)}, {"Height", Integer(40)}, {"AllowTabs", Boolean(false)}});
+  auto second = Make<TextArea>({{"Top", Integer(50)}, {"Width", Integer(100)}, {"Height", Integer(40)}});
+  auto tabs = Make<TextArea>(
+      {{"Top", Integer(100)}, {"Width", Integer(100)}, {"Height", Integer(40)}, {"AllowTabs", Boolean(true)}});
+  ShowActive();
+  first->SetFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return first->HasFocus(); }));
+  QTest::keyClick(Field(first), Qt::Key_Tab);
+  EXPECT_TRUE(second->HasFocus());
+  EXPECT_EQ(first->Text(), "");
+
+  tabs->SetFocus();
+  QTest::keyClick(Field(tabs), Qt::Key_Tab);
+  EXPECT_TRUE(tabs->HasFocus());
+  EXPECT_EQ(tabs->Text(), "\t");
+}
+
+TEST_F(ControlsTest, LocksKeepTheDistanceToTheirEdgesOnResize) {
+  struct Row {
+    const char* name;
+    bool left, top, right, bottom;
+    QRect expected;  // list geometry 20,30 100x50 in a 300x200 host grown to 350x260
+  };
+  const Row rows[] = {
+      {"all four stretch", true, true, true, true, QRect(20, 30, 150, 110)},
+      {"right only moves", false, false, true, false, QRect(70, 30, 100, 50)},
+      {"bottom only moves", false, false, false, true, QRect(20, 90, 100, 50)},
+      {"left and top stay", true, true, false, false, QRect(20, 30, 100, 50)},
+      {"none stays", false, false, false, false, QRect(20, 30, 100, 50)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    host_ = std::make_unique<Host>();
+    auto canvas = Make<Canvas>({{"Left", Integer(20)},
+                                {"Top", Integer(30)},
+                                {"Width", Integer(100)},
+                                {"Height", Integer(50)},
+                                {"LockLeft", Boolean(row.left)},
+                                {"LockTop", Boolean(row.top)},
+                                {"LockRight", Boolean(row.right)},
+                                {"LockBottom", Boolean(row.bottom)}});
+    auto* widget = static_cast<QWidget*>(canvas->NativeWidget());
+    host_->show();
+    EXPECT_EQ(widget->geometry(), QRect(20, 30, 100, 50)) << "at the list's size the list geometry holds";
+    host_->resize(350, 260);
+    EXPECT_EQ(widget->geometry(), row.expected);
+    host_->resize(300, 200);
+    EXPECT_EQ(widget->geometry(), QRect(20, 30, 100, 50)) << "back at the list's size";
+  }
+}
+
+TEST_F(ControlsTest, FontsFollowNameSizeAndStyle) {
+  struct Row {
+    const char* name;
+    const char* fontName;
+    float size;
+    bool bold, italic, underline;
+  };
+  const Row rows[] = {
+      {"System is the UI font", "System", 12, false, false, false},
+      {"Courier is fixed-pitch", "Courier", 10, false, false, false},
+      {"times is a serif face", "times", 10, true, true, false},
+      {"styles", "System", 14, true, false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto label = Make<Label>({{"FontName", Text(row.fontName)},
+                              {"FontSize", Single(row.size)},
+                              {"FontUnit", ByteEnumeration(0)},
+                              {"Bold", Boolean(row.bold)},
+                              {"Italic", Boolean(row.italic)},
+                              {"Underline", Boolean(row.underline)}});
+    const QFont font = static_cast<QWidget*>(label->NativeWidget())->font();
+    EXPECT_DOUBLE_EQ(font.pointSizeF(), row.size);
+    EXPECT_EQ(font.bold(), row.bold);
+    EXPECT_EQ(font.italic(), row.italic);
+    EXPECT_EQ(font.underline(), row.underline);
+    const std::string name = row.fontName;
+    if (name == "System") {
+      EXPECT_EQ(font.family(), QApplication::font().family());
+    }
+    if (name == "Courier") {
+      EXPECT_EQ(font.styleHint(), QFont::TypeWriter);
+      EXPECT_TRUE(QFontInfo(font).fixedPitch());
+    }
+    if (name == "times") {
+      EXPECT_EQ(font.styleHint(), QFont::Serif);
+    }
+  }
+  auto field = Make<TextArea>({{"FontName", Text("Courier")}, {"FontSize", Single(10)}});
+  EXPECT_TRUE(QFontInfo(Field(field)->document()->defaultFont()).fixedPitch());
+}
+
+TEST_F(ControlsTest, ColoursAlignmentBorderAndBarsReachTheWidgets) {
+  auto field = Make<TextArea>({{"TextColor", Colour(0x187534)},
+                               {"BackgroundColor", Colour(0xFFFFFF)},
+                               {"TextAlignment", Enumeration(2)},
+                               {"HasBorder", Boolean(false)},
+                               {"HasHorizontalScrollbar", Boolean(false)},
+                               {"HasVerticalScrollbar", Boolean(true)}});
+  QTextEdit* edit = Field(field);
+  EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(0x18, 0x75, 0x34));
+  EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(0xff, 0xff, 0xff));
+  EXPECT_EQ(edit->frameShape(), QFrame::NoFrame);
+  EXPECT_EQ(edit->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+  EXPECT_EQ(edit->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(edit->lineWrapMode(), QTextEdit::WidgetWidth) << "no horizontal bar: the text wraps";
+
+  field->Text("one\r\ntwo\r\nthree");
+  int blocks = 0;
+  for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next(), ++blocks) {
+    EXPECT_EQ(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter) << "paragraph " << blocks;
+  }
+  EXPECT_EQ(blocks, 3);
+
+  auto label = Make<Label>({{"TextColor", Colour(0x5DA31E)},
+                            {"TextAlignment", Enumeration(3)},
+                            {"Value", Text("Credit")},
+                            {"Transparent", Boolean(false)},
+                            {"Tooltip", Text("tip")}});
+  auto* qlabel = static_cast<QLabel*>(label->NativeWidget());
+  EXPECT_EQ(qlabel->palette().color(QPalette::WindowText), QColor(0x5d, 0xa3, 0x1e));
+  EXPECT_EQ(qlabel->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+  EXPECT_EQ(qlabel->text(), "Credit");
+  EXPECT_TRUE(qlabel->autoFillBackground());
+  EXPECT_EQ(qlabel->toolTip(), "tip");
+  EXPECT_EQ(label->TextProperty("Value"), "Credit");
+}
+
+TEST_F(ControlsTest, CanvasDrawsItsBackdropUnscaledAtTheTopLeft) {
+  QImage image(10, 6, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  image.setPixelColor(9, 5, Qt::blue);
+  const QString path = QDir::temp().filePath("controls_gui_test_backdrop.png");
+  ASSERT_TRUE(image.save(path));
+  const Ref<Picture> picture = Picture::FromFile(path.toStdString());
+  QFile::remove(path);
+  ASSERT_NE(picture, nullptr);
+
+  QPalette palette = host_->palette();
+  palette.setColor(QPalette::Window, Qt::green);
+  host_->setPalette(palette);
+  auto canvas = Make<Canvas>({{"Left", Integer(5)},
+                              {"Top", Integer(5)},
+                              {"Width", Integer(40)},
+                              {"Height", Integer(30)},
+                              {"Transparent", Boolean(false)}});
+  canvas->Backdrop(picture);
+  EXPECT_EQ(canvas->Backdrop(), picture);
+  host_->show();
+  const QImage shot = static_cast<QWidget*>(canvas->NativeWidget())->grab().toImage();
+  EXPECT_EQ(shot.size(), QSize(40, 30));
+  EXPECT_EQ(shot.pixelColor(0, 0), QColor(Qt::red));
+  EXPECT_EQ(shot.pixelColor(9, 5), QColor(Qt::blue)) << "unscaled: the picture's corner pixel stays at 9,5";
+  EXPECT_EQ(shot.pixelColor(10, 0), QColor(Qt::green));
+  EXPECT_EQ(shot.pixelColor(0, 6), QColor(Qt::green));
+
+  canvas->Backdrop(nullptr);
+  const QImage empty = static_cast<QWidget*>(canvas->NativeWidget())->grab().toImage();
+  EXPECT_EQ(empty.pixelColor(0, 0), QColor(Qt::green));
+}
+
+TEST_F(ControlsTest, CanvasMouseDownGetsCanvasCoordinatesAndAnUnboundPressGoesOn) {
+  auto bound =
+      Make<Canvas>({{"Left", Integer(50)}, {"Top", Integer(40)}, {"Width", Integer(30)}, {"Height", Integer(30)}});
+  auto unbound =
+      Make<Canvas>({{"Left", Integer(100)}, {"Top", Integer(40)}, {"Width", Integer(30)}, {"Height", Integer(30)}});
+  auto label =
+      Make<Label>({{"Left", Integer(150)}, {"Top", Integer(40)}, {"Width", Integer(30)}, {"Height", Integer(30)}});
+  Bind(bound, Canvas::kMouseDown, "( Canvas, Integer, Integer ) as Boolean", &Recorder::MouseDown);
+  host_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(host_.get()));
+
+  QTest::mouseClick(static_cast<QWidget*>(bound->NativeWidget()), Qt::LeftButton, {}, QPoint(7, 9));
+  EXPECT_EQ(recorder_->points, (std::vector<std::pair<int64_t, int64_t>>{{7, 9}}));
+  EXPECT_TRUE(host_->presses.empty());
+
+  QTest::mouseClick(static_cast<QWidget*>(unbound->NativeWidget()), Qt::LeftButton, {}, QPoint(3, 4));
+  QTest::mouseClick(static_cast<QWidget*>(label->NativeWidget()), Qt::LeftButton, {}, QPoint(5, 6));
+  EXPECT_EQ(host_->presses, (std::vector<QPoint>{{103, 44}, {155, 46}}));
+  EXPECT_EQ(recorder_->points.size(), 1u);
+}
+
+TEST_F(ControlsTest, PushButtonActionOnAClick) {
+  auto button = Make<PushButton>(
+      {{"Width", Integer(80)}, {"Height", Integer(30)}, {"Caption", Text("Calculate")}, {"Default", Boolean(true)}});
+  Bind(button, PushButton::kAction, "( PushButton )", &Recorder::ButtonAction);
+  host_->show();
+  auto* qbutton = static_cast<QPushButton*>(button->NativeWidget());
+  EXPECT_EQ(qbutton->text(), "Calculate");
+  EXPECT_TRUE(qbutton->isDefault());
+  QTest::mouseClick(qbutton, Qt::LeftButton);
+  EXPECT_EQ(recorder_->actions, 1);
+}
+
+TEST_F(ControlsTest, SingleShotTimerFiresOnceAfterItsPeriod) {
+  auto timer = RuntimeNewObject<Timer>();
+  Bind(timer, Timer::kAction, "( Timer )", &Recorder::TimerAction);
+  EXPECT_EQ(timer->NativeWidget(), nullptr);
+  QElapsedTimer clock;
+  clock.start();
+  RuntimeMassPropertySetter(timer, PropertyList({{"RunMode", Enumeration(1)}, {"Period", Integer(150)}}).Bytes());
+  EXPECT_TRUE(timer->IsRunning());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return recorder_->actions > 0; }, 2000));
+  const qint64 elapsed = clock.elapsed();
+  EXPECT_GE(elapsed, 150);
+  EXPECT_LT(elapsed, 1000);
+  QTest::qWait(400);  // the duration is the behaviour: nothing more may come
+  EXPECT_EQ(recorder_->actions, 1);
+  EXPECT_FALSE(timer->IsRunning());
+
+  timer->Reset();
+  EXPECT_TRUE(timer->IsRunning());
+  timer->SetProperty("RunMode", int64_t{0});
+  EXPECT_FALSE(timer->IsRunning());
+}
+
+TEST_F(ControlsTest, AControlOutlivingItsWidgetIsSafeAndEmpty) {
+  auto field = Make<TextArea>({{"Value", Text("kept")}});
+  host_.reset();
+  EXPECT_EQ(field->NativeWidget(), nullptr);
+  EXPECT_EQ(field->Text(), "");
+  field->Text("ignored");
+  field->SelectionStart(2);
+  field->SetProperty("TextColor", uint32_t{0xff0000});
+  EXPECT_EQ(field->SelectionLength(), 0);
+  EXPECT_FALSE(field->HasFocus());
+  EXPECT_EQ(field->OwnerWindow(), nullptr);
+}
+
+TEST_F(ControlsTest, AnotherThreadIsRefused) {
+  auto field = Make<TextArea>();
+  bool refused = false;
+  std::thread([&] {
+    try {
+      field->Text("from elsewhere");
+    } catch (const ThreadAccessingUIException&) {
+      refused = true;
+    }
+  }).join();
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(field->Text(), "");
+}
+
+}  // namespace
