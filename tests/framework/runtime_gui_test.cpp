@@ -1,0 +1,214 @@
+#include "framework/runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/services.h"
+
+namespace {
+
+class Runtime : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RuntimeResetForTesting();
+    SetMessagePresenterForTesting([this](const std::string& text) { messages.push_back(text); });
+  }
+  void TearDown() override {
+    SetMessagePresenterForTesting({});
+    RuntimeResetForTesting();
+  }
+
+  // Runs the event loop with the handler queued on it, as a control's event would arrive. Gives false when the loop
+  // had to be ended by the guard instead of by the run-time.
+  bool RunLoopWith(std::function<bool()> handler) {
+    QTimer::singleShot(0, [handler] { RuntimeRunHandler(handler); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool guardFired = false;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+      guardFired = true;
+      QCoreApplication::exit(99);
+    });
+    guard.start(10000);
+    EXPECT_NO_THROW(RuntimeRun_());
+    return !guardFired;
+  }
+
+  std::vector<std::string> messages;
+};
+
+void ThrowNilObject(void*) { throw NilObjectException("Nvariables is nil"); }
+
+TEST_F(Runtime, HandlerFailureEndsTheLoopThroughTheDefaultHandling) {
+  struct {
+    const char* name;
+    bool throughHelper;
+    std::function<bool()> handler;
+    std::string message;
+  } const cases[] = {
+      {"framework exception", true,
+       [] {
+         ThrowNilObject(nullptr);
+         return true;
+       },
+       "Unhandled NilObjectException: Nvariables is nil"},
+      {"framework exception without a helper", false,
+       [] {
+         ThrowNilObject(nullptr);
+         return true;
+       },
+       "Unhandled NilObjectException: Nvariables is nil"},
+      {"std::exception", true, []() -> bool { throw std::out_of_range("index 7"); },
+       "Unhandled RuntimeException: C++ exception std::out_of_range: index 7"},
+      {"exception of no known type", true, []() -> bool { throw 42; },
+       "Unhandled RuntimeException: C++ exception of unknown type"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RuntimeResetForTesting();
+    messages.clear();
+    if (c.throughHelper) {
+      RuntimeSetExceptionHelper_(
+          RuntimeCreateDelegate(&CallFunctionWithExceptionHandling_, nullptr, "( Ptr, Ptr ) as Object", 0));
+    }
+    testing::internal::CaptureStderr();
+    const bool endedByRuntime = RunLoopWith(c.handler);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(endedByRuntime);
+    EXPECT_EQ(messages, std::vector<std::string>{c.message});
+    EXPECT_NE(err.find(c.message + "\n"), std::string::npos) << err;
+    EXPECT_EQ(RuntimeExit(), 1);
+  }
+}
+
+TEST_F(Runtime, QuitEndsTheLoopWithItsCode) {
+  for (int code : {0, 7}) {
+    SCOPED_TRACE(code);
+    RuntimeResetForTesting();
+    EXPECT_TRUE(RunLoopWith([code] {
+      Quit(code);
+      return false;
+    }));
+    EXPECT_EQ(RuntimeExit(), code);
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Runtime, LoopEndedBeforeItStartsReturnsAtOnce) {
+  Quit(4);
+  EXPECT_NO_THROW(RuntimeRun_());
+  EXPECT_EQ(RuntimeExit(), 4);
+
+  RuntimeResetForTesting();
+  testing::internal::CaptureStderr();
+  UnhandledException_(OutOfBoundsException("row 3"));
+  testing::internal::GetCapturedStderr();
+  EXPECT_NO_THROW(RuntimeRun_());
+  EXPECT_EQ(RuntimeExit(), 1);
+  EXPECT_EQ(messages, std::vector<std::string>{"Unhandled OutOfBoundsException: row 3"});
+}
+
+TEST_F(Runtime, ExceptionHelperMustHaveTheHelperSignature) {
+  EXPECT_THROW(RuntimeSetExceptionHelper_(
+                   RuntimeCreateDelegate(&CallFunctionWithExceptionHandling_, nullptr, "( Ptr ) as Object", 0)),
+               TypeMismatchException);
+  EXPECT_EQ(CallFunctionWithExceptionHandling_(&ThrowNilObject, nullptr)->GetClass().fullName, "NilObjectException");
+  EXPECT_EQ(CallFunctionWithExceptionHandling_([](void*) {}, nullptr), nullptr);
+}
+
+class Opening : public Application {
+ public:
+  static const ClassInfo& ClassRecord() {
+    static const ClassInfo record{.fullName = "Opening",
+                                  .base = &Application::ClassRecord(),
+                                  .factory = [] { return std::make_shared<Opening>(); },
+                                  .events = {{8, [](Object&, EventArgs&) { return false; }}}};
+    return RuntimeRegisterClass(record);
+  }
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+};
+
+TEST_F(Runtime, ApplicationKeepsItsVersionData) {
+  Ref<Application> app = RuntimeCheckCast<Application>(RuntimeNewObject(Application::ClassRecord()));
+  app->Constructor();
+  app->x_SetVersionData_(2, 0, 1, 4, 3,
+                         "Made by A. Author, 2019\xE2\x80\x93"
+                         "2023",
+                         "2.0", "Pallastrovane");
+  RuntimeRegisterAppObject_(app);
+  std::weak_ptr<Application> watch = app;
+  app.reset();
+  ASSERT_FALSE(watch.expired());
+
+  const Ref<Application> held = RuntimeAppObject();
+  EXPECT_EQ(held->MajorVersion(), 2);
+  EXPECT_EQ(held->MinorVersion(), 0);
+  EXPECT_EQ(held->BugVersion(), 1);
+  EXPECT_EQ(held->NonReleaseVersion(), 4);
+  EXPECT_EQ(held->StageCode(), 3);
+  EXPECT_EQ(held->LongVersion(),
+            "Made by A. Author, 2019\xE2\x80\x93"
+            "2023");
+  EXPECT_EQ(held->ShortVersion(), "2.0");
+  EXPECT_EQ(held->PackageInfo(), "Pallastrovane");
+
+  auto opening = RuntimeNewObject<Opening>();
+  for (const std::string& event : Application::ClassRecord().eventNames) {
+    SCOPED_TRACE(event);
+    EXPECT_FALSE(held->IsEventImplemented(event));
+    EXPECT_EQ(opening->IsEventImplemented(event), event == "Open");
+  }
+  EXPECT_EQ(Application::ClassRecord().eventNames.size(), 11u);
+  EXPECT_EQ(Application::ClassRecord().eventNames.back(), "UnhandledException");
+}
+
+int lateStartups = 0;
+void LateStartup() { ++lateStartups; }
+void FailingLateStartup() { throw NilObjectException("AboutWnd is nil"); }
+
+TEST_F(Runtime, FrameworkInitialisationRunsTheLateStartupOnce) {
+  lateStartups = 0;
+  QCoreApplication* before = QCoreApplication::instance();
+  RunFrameworkInitialization_(RuntimeCreateDelegate(&LateStartup, nullptr, "(  )", 0));
+  EXPECT_EQ(lateStartups, 1);
+  EXPECT_EQ(QCoreApplication::instance(), before);
+  EXPECT_EQ(QCoreApplication::applicationName(), "Pallastrovane");
+
+  EXPECT_THROW(RunFrameworkInitialization_(RuntimeCreateDelegate(&FailingLateStartup, nullptr, "(  )", 0)),
+               NilObjectException);
+  EXPECT_THROW(RunFrameworkInitialization_(RuntimeCreateDelegate(&LateStartup, nullptr, "( )", 0)),
+               TypeMismatchException);
+  EXPECT_EQ(lateStartups, 1);
+}
+
+TEST_F(Runtime, FinalisersRunOnceInReverseOrder) {
+  std::string order;
+  for (char c : std::string("abc")) RuntimeAddFinalizer([&order, c] { order += c; });
+  RuntimePerformFinalizers();
+  RuntimePerformFinalizers();
+  EXPECT_EQ(order, "cba");
+}
+
+TEST_F(Runtime, BeepsAreCounted) {
+  const int64_t before = BeepCount();
+  Beep();
+  Beep();
+  EXPECT_EQ(BeepCount(), before + 2);
+}
+
+TEST_F(Runtime, EntryArgumentsAreKeptUnchanged) {
+  int instance = 0;
+  RuntimeInit(&instance, nullptr, L"--geometry 10x10 \"a b\"", 5);
+  const EntryArguments& entry = RuntimeEntryArguments();
+  EXPECT_EQ(entry.instance, &instance);
+  EXPECT_EQ(entry.previousInstance, nullptr);
+  EXPECT_EQ(entry.commandLine, L"--geometry 10x10 \"a b\"");
+  EXPECT_EQ(entry.showMode, 5);
+}
+
+}  // namespace
