@@ -125,7 +125,8 @@ bool RuntimeRunHandler(const std::function<bool()>& handler) {
   HandlerCall call{&handler};
   Ref<RuntimeException> failure;
   try {
-    const Ref<Delegate>& helper = State().exceptionHelper;
+    // A copy: the handler may install another helper (or a test reset the run-time) while this one runs.
+    const Ref<Delegate> helper = State().exceptionHelper;
     Ref<Object> raised = helper ? helper->Call<Ref<Object>, HandlerFunction, void*>(&CallHandler, &call)
                                 : CallFunctionWithExceptionHandling_(&CallHandler, &call);
     if (raised) {
