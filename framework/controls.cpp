@@ -237,22 +237,46 @@ class FieldWidget : public QTextEdit {
   std::weak_ptr<Object> owner_;
 };
 
+// An opaque label or canvas paints its window's background colour, which the window draws itself rather than
+// through the palette; without a window, or one without a colour, the palette's window colour.
+void FillOpaqueBackground(QWidget& widget, const std::weak_ptr<Object>& owner) {
+  QColor colour = widget.palette().color(QPalette::Window);
+  if (Ref<Object> self = owner.lock()) {
+    Ref<Window> window = static_cast<Control&>(*self).OwnerWindow();
+    if (window && window->BoolProperty("HasBackgroundColor")) {
+      const uint32_t rgb = ColourProperty(*window, "BackgroundColor", 0xffffff);
+      colour = QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
+    }
+  }
+  QPainter(&widget).fillRect(widget.rect(), colour);
+}
+
 // A label never takes a press, so that it reaches the window beneath.
 class LabelWidget : public QLabel {
  public:
-  using QLabel::QLabel;
+  LabelWidget(QWidget* parent, std::weak_ptr<Object> owner) : QLabel(parent), owner_(std::move(owner)) {}
+  bool opaque = false;
 
  protected:
+  void paintEvent(QPaintEvent* e) override {
+    if (opaque) FillOpaqueBackground(*this, owner_);
+    QLabel::paintEvent(e);
+  }
   void mousePressEvent(QMouseEvent* e) override { e->ignore(); }
+
+ private:
+  std::weak_ptr<Object> owner_;
 };
 
 class CanvasWidget : public QWidget {
  public:
   CanvasWidget(QWidget* parent, std::weak_ptr<Object> owner) : QWidget(parent), owner_(std::move(owner)) {}
   QImage backdrop;
+  bool opaque = false;
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    if (opaque) FillOpaqueBackground(*this, owner_);
     if (backdrop.isNull()) return;
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), backdrop);
@@ -489,7 +513,9 @@ const ClassInfo& RectControl::ClassRecord() {
 
 void RectControl::SetFocus() {
   RequireGuiThread_("RectControl.SetFocus");
-  if (QWidget* widget = impl_->widget) widget->setFocus(Qt::OtherFocusReason);
+  // Qt would focus any widget; a control that takes no focus (a label, a canvas without AllowFocus) stays out.
+  QWidget* widget = impl_->widget;
+  if (widget && widget->focusPolicy() != Qt::NoFocus) widget->setFocus(Qt::OtherFocusReason);
 }
 
 bool RectControl::HasFocus() const {
@@ -715,7 +741,7 @@ const ClassInfo& Label::ClassRecord() {
 
 void Label::CreateNative_(void* parentWidget) {
   RequireGuiThread_("Label.New");
-  auto* label = new LabelWidget(static_cast<QWidget*>(parentWidget));
+  auto* label = new LabelWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
   label->setTextFormat(Qt::PlainText);
   label->setFocusPolicy(Qt::NoFocus);
   impl_->widget = label;
@@ -737,7 +763,8 @@ void Label::PropertyChanged(const std::string& key) {
   } else if (key == "Value") {
     label->setText(QString::fromStdString(TextProperty(key)));
   } else if (key == "Transparent") {
-    label->setAutoFillBackground(!BoolProperty(key));
+    static_cast<LabelWidget*>(label)->opaque = !BoolProperty(key);
+    label->update();
   }
 }
 
@@ -770,7 +797,8 @@ void Canvas::PropertyChanged(const std::string& key) {
   QWidget* canvas = impl_->widget;
   if (!canvas) return;
   if (key == "Transparent") {
-    canvas->setAutoFillBackground(!BoolProperty(key));
+    static_cast<CanvasWidget*>(canvas)->opaque = !BoolProperty(key);
+    canvas->update();
   } else if (key == "AllowFocus" || key == "TabStop") {
     // A canvas takes the focus only when it allows it; Tab stops there only when it is also a tab stop.
     canvas->setFocusPolicy(!BoolProperty("AllowFocus")     ? Qt::NoFocus
