@@ -352,6 +352,8 @@ QtDispatchScope::~QtDispatchScope() { --dispatchDepth; }
 bool QtDispatchScope::Active() { return dispatchDepth > 0; }
 
 ControlImpl::~ControlImpl() {
+  // After the application is gone a Qt object must not be touched any more; the process is ending anyway.
+  if (!QCoreApplication::instance()) return;
   ReleaseQtObject(timer.data());
   ReleaseQtObject(widget.data());
 }
