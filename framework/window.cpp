@@ -1,0 +1,776 @@
+#include "framework/window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QWidget>
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "framework/controls.h"
+#include "framework/gui_thread.h"
+#include "framework/menu.h"
+#include "framework/qt_controls.h"
+
+namespace {
+
+class WindowWidget;
+
+// Never destroyed: a window still live when the process ends must not be torn down after its QApplication.
+std::vector<Ref<Window>>& LiveWindows() {
+  static auto* live = new std::vector<Ref<Window>>;
+  return *live;
+}
+
+// Deletes a Qt object now, or once the event loop gets back when one of our handlers is on the stack (the object
+// whose event is being handled may be this one).
+void ReleaseQt(QObject* object) {
+  if (!object) return;
+  if (QtDispatchScope::Active()) {
+    if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
+    object->deleteLater();
+  } else {
+    delete object;
+  }
+}
+
+int ToQtSize(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, QWIDGETSIZE_MAX)); }
+
+enum class EditCommand { kNone, kUndo, kCut, kCopy, kPaste, kClear, kSelectAll };
+
+EditCommand EditCommandNamed(const std::string& name) {
+  static const std::map<std::string, EditCommand> commands = {
+      {"EditUndo", EditCommand::kUndo},   {"EditCut", EditCommand::kCut},
+      {"EditCopy", EditCommand::kCopy},   {"EditPaste", EditCommand::kPaste},
+      {"EditClear", EditCommand::kClear}, {"EditSelectAll", EditCommand::kSelectAll}};
+  auto it = commands.find(name);
+  return it == commands.end() ? EditCommand::kNone : it->second;
+}
+
+bool CanEdit(EditCommand command, const QTextEdit* field) {
+  if (!field) return false;
+  const bool writable = !field->isReadOnly();
+  const bool selection = field->textCursor().hasSelection();
+  switch (command) {
+    case EditCommand::kUndo:
+      return writable && field->document()->isUndoAvailable();
+    case EditCommand::kCut:
+    case EditCommand::kClear:
+      return writable && selection;
+    case EditCommand::kCopy:
+      return selection;
+    case EditCommand::kPaste:
+      return writable && field->canPaste();
+    case EditCommand::kSelectAll:
+      return !field->document()->isEmpty();
+    case EditCommand::kNone:
+      break;
+  }
+  return false;
+}
+
+void DoEdit(EditCommand command, QTextEdit* field) {
+  if (!CanEdit(command, field)) return;
+  switch (command) {
+    case EditCommand::kUndo:
+      field->undo();
+      break;
+    case EditCommand::kCut:
+      field->cut();
+      break;
+    case EditCommand::kCopy:
+      field->copy();
+      break;
+    case EditCommand::kPaste:
+      field->paste();
+      break;
+    case EditCommand::kClear: {
+      QTextCursor cursor = field->textCursor();
+      cursor.removeSelectedText();
+      field->setTextCursor(cursor);
+      break;
+    }
+    case EditCommand::kSelectAll:
+      field->selectAll();
+      break;
+    case EditCommand::kNone:
+      break;
+  }
+}
+
+}  // namespace
+
+// Everything of a window that Qt holds. The widgets point back through a raw pointer that is cleared when the
+// window closes or goes, so a late Qt event finds no window rather than a dangling one.
+struct WindowImpl {
+  struct MenuEntry {
+    QPointer<QAction> action;
+    std::string name;
+    bool autoEnable = false;
+  };
+
+  explicit WindowImpl(Window& w) : window(w) {}
+  ~WindowImpl();
+
+  Window& window;
+  QPointer<WindowWidget> widget;
+  QPointer<QWidget> content;
+  QPointer<QMenuBar> qtMenuBar;
+  std::vector<MenuEntry> menuEntries;
+  std::vector<QPointer<QWidget>> tabOrder;
+  std::array<QMetaObject::Connection, 3> fieldConnections;
+  std::vector<std::pair<std::string, Ref<Object>>> controls;
+  std::map<std::string, Ref<Delegate>> menuHandlers;
+  Ref<::MenuBar> menuBar;
+  bool live = false;
+  bool built = false;
+  bool closing = false;
+  bool closed = false;
+
+  Ref<Window> Self() const { return std::static_pointer_cast<Window>(window.weak_from_this().lock()); }
+  bool EnsureNative();
+  int MenuBarHeight(int width) const;
+  void LayOutChildren(QSize size);
+  void ApplyGeometry();
+  void ApplyFrame();
+  void BuildQtMenuBar();
+  void AddMenuEntry(QWidget* container, const MenuItem& item);
+  QTextEdit* FocusedField() const;
+  void WatchField(QWidget* now);
+  void UpdateMenuEnabling();
+  void ChooseMenuItem(const std::string& name);
+  void SetTabOrder();
+  bool MoveFocus(bool forward);
+  void Discard();
+  // Raises a window event from a Qt event: through the exception helper, with Qt deletions deferred.
+  bool RaiseFromQt(int event, EventArgs& args);
+  static void ReleaseAllWindows();
+};
+
+namespace {
+
+class WindowWidget : public QWidget {
+ public:
+  explicit WindowWidget(WindowImpl* owner) : impl(owner) {}
+  WindowImpl* impl;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::WindowActivate && impl) {
+      impl->UpdateMenuEnabling();
+      EventArgs args;
+      impl->RaiseFromQt(Window::kActivate, args);
+    }
+    return QWidget::event(e);
+  }
+
+  void resizeEvent(QResizeEvent* e) override {
+    QWidget::resizeEvent(e);
+    if (impl) impl->LayOutChildren(size());
+  }
+
+  // The menu bar's height is only final once the window is polished, so the content size is set again then.
+  void showEvent(QShowEvent* e) override {
+    QWidget::showEvent(e);
+    if (impl && !shownOnce_) {
+      shownOnce_ = true;
+      impl->ApplyGeometry();
+    }
+  }
+
+  void closeEvent(QCloseEvent* e) override {
+    QtDispatchScope scope;
+    if (impl) {
+      if (Ref<Window> self = impl->Self()) self->Close();
+    }
+    e->accept();
+  }
+
+  // Tab and Backtab from any control come up here.
+  bool focusNextPrevChild(bool next) override {
+    return (impl && impl->MoveFocus(next)) || QWidget::focusNextPrevChild(next);
+  }
+
+  void keyPressEvent(QKeyEvent* e) override {
+    std::optional<std::string> text = FrameworkKeyText(*e);
+    if (impl && text) {
+      EventArgs args;
+      args.key = *text;
+      if (impl->RaiseFromQt(Window::kKeyDown, args)) {
+        e->accept();
+        return;
+      }
+    }
+    QWidget::keyPressEvent(e);
+  }
+
+ private:
+  bool shownOnce_ = false;
+};
+
+// The area below the menu bar: the window's Width x Height, the controls' parent.
+class ContentWidget : public QWidget {
+ public:
+  explicit ContentWidget(WindowWidget* parent) : QWidget(parent), top_(parent) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    WindowImpl* impl = top_ ? top_->impl : nullptr;
+    if (!impl || !impl->window.BoolProperty("HasBackgroundColor")) return;
+    const auto rgb = static_cast<uint32_t>(impl->window.IntProperty("BackgroundColor"));
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff));
+  }
+
+  // Presses on the content itself and those a child control ignores arrive here, in content coordinates.
+  void mousePressEvent(QMouseEvent* e) override {
+    WindowImpl* impl = top_ ? top_->impl : nullptr;
+    if (!impl) {
+      e->ignore();
+      return;
+    }
+    const QPoint at = e->position().toPoint();
+    EventArgs args;
+    args.x = at.x();
+    args.y = at.y();
+    impl->RaiseFromQt(Window::kMouseDown, args);
+    e->accept();
+  }
+
+ private:
+  QPointer<WindowWidget> top_;
+};
+
+}  // namespace
+
+WindowImpl::~WindowImpl() {
+  for (auto& connection : fieldConnections) QObject::disconnect(connection);
+  controls.clear();
+  if (widget) {
+    widget->impl = nullptr;
+    // Widgets must not outlive their QApplication, nor be touched after it is gone.
+    if (QCoreApplication::instance()) ReleaseQt(widget.data());
+  }
+}
+
+bool WindowImpl::EnsureNative() {
+  if (widget) return true;
+  if (closed) return false;
+  static const bool postRoutine = [] {
+    qAddPostRoutine(&WindowImpl::ReleaseAllWindows);
+    return true;
+  }();
+  (void)postRoutine;
+  widget = new WindowWidget(this);
+  widget->setAttribute(Qt::WA_QuitOnClose, true);
+  content = new ContentWidget(widget);
+  content->setFocusPolicy(Qt::NoFocus);
+  ApplyFrame();
+
+  WindowWidget* w = widget.data();
+  QObject::connect(qApp, &QApplication::focusChanged, w, [w](QWidget*, QWidget* now) {
+    if (w->impl) w->impl->WatchField(now);
+  });
+  QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, w, [w] {
+    if (w->impl) w->impl->UpdateMenuEnabling();
+  });
+  return true;
+}
+
+int WindowImpl::MenuBarHeight(int width) const {
+  if (!qtMenuBar || !window.BoolProperty("MenuBarVisible", true)) return 0;
+  const int height = qtMenuBar->heightForWidth(width);
+  return height >= 0 ? height : qtMenuBar->sizeHint().height();
+}
+
+// A shown window takes a new size only once the window system confirms it, so the size is passed in.
+void WindowImpl::LayOutChildren(QSize size) {
+  if (!widget) return;
+  const int bar = MenuBarHeight(size.width());
+  if (qtMenuBar) {
+    qtMenuBar->setVisible(bar > 0);
+    qtMenuBar->setGeometry(0, 0, size.width(), bar);
+  }
+  content->setGeometry(0, bar, size.width(), std::max(0, size.height() - bar));
+}
+
+// Width and Height are the content area's: the menu bar, when shown, comes on top of them.
+void WindowImpl::ApplyGeometry() {
+  if (!widget) return;
+  const int width = ToQtSize(window.IntProperty("Width", content->width()));
+  const int height = ToQtSize(window.IntProperty("Height", content->height()));
+  const int bar = MenuBarHeight(width);
+  const QSize wanted(width, height + bar);
+  if (!window.BoolProperty("Resizeable", true)) {
+    widget->setFixedSize(wanted);
+  } else {
+    widget->setMinimumSize(ToQtSize(window.IntProperty("MinimumWidth", 0)),
+                           ToQtSize(window.IntProperty("MinimumHeight", 0) + bar));
+    widget->setMaximumSize(ToQtSize(window.IntProperty("MaximumWidth", QWIDGETSIZE_MAX)),
+                           ToQtSize(window.IntProperty("MaximumHeight", QWIDGETSIZE_MAX) + bar));
+    widget->resize(wanted);
+  }
+  LayOutChildren(wanted.expandedTo(widget->minimumSize()).boundedTo(widget->maximumSize()));
+}
+
+void WindowImpl::ApplyFrame() {
+  if (!widget) return;
+  // Type 2 is a dialog-style frame; it is still shown modelessly.
+  Qt::WindowFlags flags = window.IntProperty("Type", 0) == 2 ? Qt::Dialog : Qt::Window;
+  flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+  if (window.BoolProperty("HasCloseButton", true)) flags |= Qt::WindowCloseButtonHint;
+  if (window.BoolProperty("HasMinimizeButton", true)) flags |= Qt::WindowMinimizeButtonHint;
+  if (window.BoolProperty("HasMaximizeButton", true)) flags |= Qt::WindowMaximizeButtonHint;
+  if (widget->windowFlags() == flags) return;
+  const bool visible = widget->isVisible();
+  widget->setWindowFlags(flags);  // hides a shown window
+  if (visible) widget->show();
+}
+
+void WindowImpl::BuildQtMenuBar() {
+  menuEntries.clear();
+  if (qtMenuBar) ReleaseQt(qtMenuBar.data());
+  qtMenuBar = nullptr;
+  if (menuBar && widget) {
+    qtMenuBar = new QMenuBar(widget);
+    qtMenuBar->setNativeMenuBar(false);
+    for (size_t i = 0; i < menuBar->Count(); ++i) AddMenuEntry(qtMenuBar, *menuBar->Item(i));
+    qtMenuBar->show();
+    UpdateMenuEnabling();
+  }
+  ApplyGeometry();
+}
+
+void WindowImpl::AddMenuEntry(QWidget* container, const MenuItem& item) {
+  const QString caption = QString::fromStdString(item.Text());
+  QAction* action = nullptr;
+  if (item.Text() == "-") {
+    action = new QAction(container);
+    action->setSeparator(true);
+  } else if (item.Count() > 0) {
+    auto* menu = new QMenu(caption, container);
+    for (size_t i = 0; i < item.Count(); ++i) AddMenuEntry(menu, *item.Item(i));
+    WindowWidget* w = widget.data();
+    QObject::connect(menu, &QMenu::aboutToShow, w, [w] {
+      if (w->impl) w->impl->UpdateMenuEnabling();
+    });
+    action = menu->menuAction();
+  } else {
+    action = new QAction(caption, container);
+    if (!item.CommandKey().empty()) {
+      action->setShortcut(QKeySequence(QString::fromStdString(item.CommandKey()), QKeySequence::PortableText));
+    }
+    WindowWidget* w = widget.data();
+    QObject::connect(action, &QAction::triggered, w, [w, name = item.Name()] {
+      if (w->impl) w->impl->ChooseMenuItem(name);
+    });
+    menuEntries.push_back({action, item.Name(), item.AutoEnable()});
+  }
+  action->setObjectName(QString::fromStdString(item.Name()));
+  action->setVisible(item.Visible());
+  container->addAction(action);
+}
+
+// The field the Edit commands act on: the application's focus when it lies in this window, else this window's
+// own focus (the window is inactive, as when a test or a late event chooses the item).
+QTextEdit* WindowImpl::FocusedField() const {
+  if (!widget) return nullptr;
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus || !widget->isAncestorOf(focus)) focus = widget->focusWidget();
+  if (!focus || !widget->isAncestorOf(focus)) return nullptr;
+  return qobject_cast<QTextEdit*>(focus);
+}
+
+// Follows the focused field, so that items enable themselves as its selection, text and undo state change and
+// their shortcuts work without the menu being opened.
+void WindowImpl::WatchField(QWidget* now) {
+  for (auto& connection : fieldConnections) QObject::disconnect(connection);
+  if (auto* field = qobject_cast<QTextEdit*>(now); field && widget && widget->isAncestorOf(field)) {
+    WindowWidget* w = widget.data();
+    auto update = [w] {
+      if (w->impl) w->impl->UpdateMenuEnabling();
+    };
+    fieldConnections = {QObject::connect(field, &QTextEdit::selectionChanged, w, update),
+                        QObject::connect(field, &QTextEdit::textChanged, w, update),
+                        QObject::connect(field->document(), &QTextDocument::undoAvailable, w, update)};
+  }
+  UpdateMenuEnabling();
+}
+
+// Items that do not enable themselves stay enabled; the others can act when their command or handler can.
+void WindowImpl::UpdateMenuEnabling() {
+  if (menuEntries.empty()) return;
+  QTextEdit* field = FocusedField();
+  for (const MenuEntry& entry : menuEntries) {
+    if (!entry.action || !entry.autoEnable) continue;
+    const EditCommand command = EditCommandNamed(entry.name);
+    entry.action->setEnabled(command != EditCommand::kNone ? CanEdit(command, field)
+                                                           : menuHandlers.count(entry.name) != 0);
+  }
+}
+
+void WindowImpl::ChooseMenuItem(const std::string& name) {
+  QtDispatchScope scope;
+  Ref<Window> self = Self();
+  if (!self || !live) return;
+  if (const EditCommand command = EditCommandNamed(name); command != EditCommand::kNone) {
+    DoEdit(command, FocusedField());
+    return;
+  }
+  auto it = menuHandlers.find(name);
+  if (it == menuHandlers.end()) return;
+  Ref<Delegate> handler = it->second;
+  RuntimeRunHandler([&] { return handler->Call<bool>(); });
+}
+
+void WindowImpl::SetTabOrder() {
+  std::vector<std::pair<int64_t, QWidget*>> order;
+  for (const auto& [name, control] : controls) {
+    auto* rect = dynamic_cast<RectControl*>(control.get());
+    if (!rect) continue;
+    // Qt leaves widgets that take no focus out of the tab order.
+    auto* w = static_cast<QWidget*>(rect->NativeWidget());
+    if (w && w->focusPolicy() != Qt::NoFocus) order.emplace_back(rect->IntProperty("TabIndex"), w);
+  }
+  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  tabOrder.clear();
+  for (const auto& entry : order) tabOrder.emplace_back(entry.second);
+  for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1].second, order[i].second);
+}
+
+// Qt 6.4's QWidget::setTabOrder leaves some orders unchanged (moving a widget before a text edit created earlier),
+// so Tab and Backtab follow the window's own list; the focus chain keeps creation order for the first focus.
+bool WindowImpl::MoveFocus(bool forward) {
+  if (tabOrder.empty() || !widget) return false;
+  QWidget* focus = widget->focusWidget();
+  auto current = std::find_if(tabOrder.begin(), tabOrder.end(), [focus](const QPointer<QWidget>& w) {
+    return w && focus && (w == focus || w->isAncestorOf(focus));
+  });
+  const auto count = static_cast<std::ptrdiff_t>(tabOrder.size());
+  std::ptrdiff_t at = current == tabOrder.end() ? (forward ? -1 : count) : current - tabOrder.begin();
+  for (std::ptrdiff_t step = 0; step < count; ++step) {
+    at = ((forward ? at + 1 : at - 1) % count + count) % count;
+    QWidget* candidate = tabOrder[static_cast<size_t>(at)];
+    if (candidate && candidate->isVisibleTo(widget) && candidate->isEnabled() &&
+        (candidate->focusPolicy() & Qt::TabFocus)) {
+      candidate->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The window leaves the live windows and lets go of its controls, handlers and menu bar; its widget goes with it
+// (later, when one of our handlers is on the stack).
+void WindowImpl::Discard() {
+  Ref<Window> keep = Self();
+  live = false;
+  closed = true;
+  auto& windows = LiveWindows();
+  windows.erase(
+      std::remove_if(windows.begin(), windows.end(), [this](const Ref<Window>& w) { return w.get() == &window; }),
+      windows.end());
+  for (auto& connection : fieldConnections) QObject::disconnect(connection);
+  menuEntries.clear();
+  tabOrder.clear();
+  std::vector<std::pair<std::string, Ref<Object>>> released;
+  released.swap(controls);
+  menuHandlers.clear();
+  menuBar.reset();
+  released.clear();
+  if (WindowWidget* w = widget.data()) {
+    w->impl = nullptr;
+    widget = nullptr;
+    content = nullptr;
+    qtMenuBar = nullptr;
+    ReleaseQt(w);
+  }
+}
+
+bool WindowImpl::RaiseFromQt(int event, EventArgs& args) {
+  QtDispatchScope scope;
+  return RuntimeRunHandler([&] {
+    Ref<Window> self = Self();
+    if (!self || !live) return false;
+    args.sender = self;
+    return self->RaiseEvent(event, args);
+  });
+}
+
+// Runs inside the QApplication's destructor: windows still live then are released while Qt can still delete them.
+void WindowImpl::ReleaseAllWindows() {
+  std::vector<Ref<Window>> windows = LiveWindows();
+  for (const Ref<Window>& w : windows) w->impl_->Discard();
+}
+
+// ---- Window
+
+Window::Window() : impl_(std::make_unique<WindowImpl>(*this)) {}
+Window::~Window() = default;
+
+const ClassInfo& Window::ClassRecord() {
+  static const ClassInfo record{.fullName = "Window",
+                                .base = &Object::ClassRecord(),
+                                .factory = [] { return std::make_shared<Window>(); },
+                                .properties = {{"Width", PropType::Integer},
+                                               {"Height", PropType::Integer},
+                                               {"MinimumWidth", PropType::Integer},
+                                               {"MinimumHeight", PropType::Integer},
+                                               {"MaximumWidth", PropType::Integer},
+                                               {"MaximumHeight", PropType::Integer},
+                                               {"Type", PropType::Enumeration},
+                                               {"Title", PropType::Text},
+                                               {"HasCloseButton", PropType::Boolean},
+                                               {"HasMaximizeButton", PropType::Boolean},
+                                               {"HasMinimizeButton", PropType::Boolean},
+                                               {"HasFullScreenButton", PropType::Boolean},
+                                               {"Resizeable", PropType::Boolean},
+                                               {"Composite", PropType::Boolean},
+                                               {"MacProcId", PropType::Integer},
+                                               {"FullScreen", PropType::Boolean},
+                                               {"DefaultLocation", PropType::Enumeration},
+                                               {"Visible", PropType::Boolean},
+                                               {"HasBackgroundColor", PropType::Boolean},
+                                               {"BackgroundColor", PropType::Colour},
+                                               {"MenuBarVisible", PropType::Boolean},
+                                               {"LiveResize", PropType::Boolean}},
+                                .eventNames = {"Activate",
+                                               "AddMenuHandlers",
+                                               "CancelClose",
+                                               "Close",
+                                               "ConstructContextualMenu",
+                                               "ContentsChanged",
+                                               "ContextualMenuAction",
+                                               "CreateControls",
+                                               "Deactivate",
+                                               "DragEnter",
+                                               "DragExit",
+                                               "DragOver",
+                                               "DropObject",
+                                               "EnableMenuItems",
+                                               "KeyDown",
+                                               "KeyUp",
+                                               "Layout",
+                                               "Maximize",
+                                               "Minimize",
+                                               "MouseDown",
+                                               "MouseDrag",
+                                               "MouseEnter",
+                                               "MouseExit",
+                                               "MouseMove",
+                                               "MouseUp",
+                                               "MouseWheel",
+                                               "Moved",
+                                               "Open",
+                                               "Paint",
+                                               "Resized",
+                                               "Resizing",
+                                               "Restore",
+                                               "ScaleFactorChanged",
+                                               "SetupBindings"}};
+  return RuntimeRegisterClass(record);
+}
+
+void Window::Constructor() {
+  RequireGuiThread_("Window.Constructor");
+  if (impl_->live || impl_->closed) return;
+  Ref<Window> self = std::static_pointer_cast<Window>(shared_from_this());
+  impl_->EnsureNative();
+  impl_->live = true;
+  LiveWindows().push_back(self);
+  try {
+    // Layout first, so that the window has its size before any control is placed and locked to its edges.
+    EventArgs args;
+    args.sender = self;
+    RaiseEvent(kLayout, args);
+    RaiseEvent(kCreateControls, args);
+    args.window = self;
+    RaiseEvent(kAddMenuHandlers, args);
+    args.window.reset();
+    impl_->SetTabOrder();
+    RaiseEvent(kOpen, args);
+  } catch (...) {
+    impl_->Discard();
+    throw;
+  }
+  impl_->built = true;
+  if (BoolProperty("Visible", true)) Show();
+}
+
+void Window::Show() {
+  RequireGuiThread_("Window.Show");
+  if (!impl_->widget) return;
+  impl_->widget->show();
+  impl_->widget->raise();
+  impl_->widget->activateWindow();
+}
+
+void Window::Hide() {
+  RequireGuiThread_("Window.Hide");
+  if (impl_->widget) impl_->widget->hide();
+}
+
+void Window::Close() {
+  RequireGuiThread_("Window.Close");
+  if (!impl_->live || impl_->closing) return;
+  impl_->closing = true;
+  Ref<Window> self = std::static_pointer_cast<Window>(shared_from_this());
+  {
+    QtDispatchScope scope;
+    EventArgs args;
+    args.sender = self;
+    RuntimeRunHandler([&] { return RaiseEvent(kClose, args); });
+  }
+  impl_->Discard();
+}
+
+bool Window::IsLive() const {
+  RequireGuiThread_("Window.IsLive");
+  return impl_->live;
+}
+
+bool Window::IsVisible() const {
+  RequireGuiThread_("Window.IsVisible");
+  return impl_->widget && impl_->widget->isVisible();
+}
+
+Ref<Object> Window::New_(const ClassInfo& controlClass) {
+  RequireGuiThread_("Window.New");
+  if (!impl_->EnsureNative()) throw NilObjectException("window " + GetClass().fullName + " is closed");
+  Ref<Object> object = RuntimeNewObject(controlClass);
+  auto control = std::dynamic_pointer_cast<Control>(object);
+  if (!control) {
+    throw IllegalCastException("class " + controlClass.fullName + " is no control and cannot sit on a window");
+  }
+  control->owner_ = std::static_pointer_cast<Window>(shared_from_this());
+  control->CreateNative_(impl_->content.data());
+  return object;
+}
+
+void Window::AddControl_(const std::string& name, const Ref<Object>& control) {
+  RequireGuiThread_("Window.AddControl");
+  RequireObject(control, "control " + name);
+  if (impl_->closed) throw NilObjectException("window " + GetClass().fullName + " is closed");
+  for (const auto& entry : impl_->controls) {
+    if (entry.first == name) {
+      throw OutOfBoundsException("window " + GetClass().fullName + " already has a control named " + name);
+    }
+  }
+  impl_->controls.emplace_back(name, control);
+  if (auto* child = dynamic_cast<PaneChild*>(control.get())) {
+    child->SetWindow_(std::static_pointer_cast<Window>(shared_from_this()));
+  }
+}
+
+Ref<Object> Window::ControlByName_(const std::string& name) const {
+  RequireGuiThread_("Window.ControlByName");
+  for (const auto& entry : impl_->controls) {
+    if (entry.first == name) return entry.second;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> Window::ControlNames() const {
+  RequireGuiThread_("Window.ControlNames");
+  std::vector<std::string> names;
+  names.reserve(impl_->controls.size());
+  for (const auto& entry : impl_->controls) names.push_back(entry.first);
+  return names;
+}
+
+void Window::AddMenuHandler_(const std::string& itemName, const Ref<Delegate>& handler) {
+  RequireGuiThread_("Window.AddMenuHandler");
+  RequireObject(handler, "menu handler for " + itemName);
+  if (impl_->closed) return;
+  impl_->menuHandlers[itemName] = handler;
+  impl_->UpdateMenuEnabling();
+}
+
+Ref<Delegate> Window::MenuHandler(const std::string& itemName) const {
+  RequireGuiThread_("Window.MenuHandler");
+  auto it = impl_->menuHandlers.find(itemName);
+  return it == impl_->menuHandlers.end() ? nullptr : it->second;
+}
+
+void Window::MenuBar(const Ref<::MenuBar>& menuBar) {
+  RequireGuiThread_("Window.MenuBar");
+  if (!impl_->EnsureNative()) return;
+  impl_->menuBar = menuBar;
+  impl_->BuildQtMenuBar();
+}
+
+Ref<::MenuBar> Window::MenuBar() const {
+  RequireGuiThread_("Window.MenuBar");
+  return impl_->menuBar;
+}
+
+bool Window::RaiseEvent(int event, EventArgs& args) {
+  RequireGuiThread_("Window.RaiseEvent");
+  Ref<Object> keep = weak_from_this().lock();  // a handler may drop the last other reference
+  for (const ClassInfo* cls = &GetClass(); cls; cls = cls->base) {
+    auto it = cls->events.find(event);
+    if (it != cls->events.end()) return it->second(*this, args);
+  }
+  return false;
+}
+
+void* Window::NativeWindow() const {
+  RequireGuiThread_("Window.NativeWindow");
+  impl_->EnsureNative();
+  return impl_->widget.data();
+}
+
+void* Window::NativeContent() const {
+  RequireGuiThread_("Window.NativeContent");
+  impl_->EnsureNative();
+  return impl_->content.data();
+}
+
+void Window::PropertyChanged(const std::string& name) {
+  RequireGuiThread_("Window.SetProperty");
+  if (!impl_->EnsureNative()) return;
+  QWidget* widget = impl_->widget.data();
+  if (name == "Width" || name == "Height" || name == "MinimumWidth" || name == "MinimumHeight" ||
+      name == "MaximumWidth" || name == "MaximumHeight" || name == "Resizeable" || name == "MenuBarVisible") {
+    impl_->ApplyGeometry();
+  } else if (name == "Title") {
+    widget->setWindowTitle(QString::fromStdString(TextProperty("Title")));
+  } else if (name == "Type" || name == "HasCloseButton" || name == "HasMinimizeButton" || name == "HasMaximizeButton") {
+    impl_->ApplyFrame();
+  } else if (name == "HasBackgroundColor" || name == "BackgroundColor") {
+    impl_->content->update();
+  } else if (name == "Visible" && impl_->built) {
+    // While the window is built, Visible only decides whether Constructor shows it at the end.
+    if (BoolProperty("Visible")) {
+      Show();
+    } else {
+      Hide();
+    }
+  }
+}
+
+Ref<Window> GetImplicitWindow_(const std::string& fullName) {
+  RequireGuiThread_("GetImplicitWindow");
+  for (const Ref<Window>& window : LiveWindows()) {
+    if (window->GetClass().fullName == fullName) return window;
+  }
+  return nullptr;
+}
+
+std::vector<Ref<Window>> RuntimeLiveWindows() {
+  RequireGuiThread_("RuntimeLiveWindows");
+  return LiveWindows();
+}

@@ -1,0 +1,430 @@
+// Windows on real Qt widgets: the building order, the live windows, geometry and frame read back from Qt, the
+// events a user causes (activate, close, key, click) arriving from real Qt events, the control registry, the tab
+// order, the thread guard, and a failed construction leaving nothing live.
+#include "framework/window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QColor>
+#include <QImage>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTest>
+#include <optional>
+#include <thread>
+
+#include "framework/controls.h"
+#include "framework/menu.h"
+#include "framework/property_list.h"
+#include "framework/runtime.h"
+#include "tests/support/gui_test_support.h"
+
+using testing_support::ContentOf;
+using testing_support::WaitFor;
+using testing_support::WidgetOf;
+
+namespace {
+
+// What a test window does while it is built, and what its handlers saw.
+struct Script {
+  PropertyList list;
+  std::string failIn;    // the event whose handler raises
+  Ref<MenuBar> menuBar;  // installed by Layout before the list, as the calculator window does
+  std::vector<std::string> log;
+  std::vector<std::string> keys;
+  std::vector<QPoint> clicks;
+  Ref<Window> menuHandlersFor;
+};
+Script script;
+
+void Rehearse(PropertyList list, std::string failIn = "", Ref<MenuBar> menuBar = nullptr) {
+  script = Script{};
+  script.list = std::move(list);
+  script.failIn = std::move(failIn);
+  script.menuBar = std::move(menuBar);
+}
+
+class LogWnd : public Window {
+ public:
+  static constexpr const char* kFullName = "LogWnd.LogWnd";
+  static const ClassInfo& ClassRecord();
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+
+  void Layout() {
+    Note("Layout");
+    if (script.menuBar) MenuBar(script.menuBar);
+    RuntimeMassPropertySetter(shared_from_this(), script.list.Bytes());
+  }
+  // Registered out of tab order on purpose.
+  void CreateControls() {
+    Note("CreateControls");
+    Add<Label>("Caption", {{"Left", Integer(10)},
+                           {"Top", Integer(10)},
+                           {"Width", Integer(80)},
+                           {"Height", Integer(20)},
+                           {"TabIndex", Integer(2)},
+                           {"Value", Text("p values")}});
+    Add<TextArea>("Field", {{"Left", Integer(10)},
+                            {"Top", Integer(40)},
+                            {"Width", Integer(100)},
+                            {"Height", Integer(40)},
+                            {"TabIndex", Integer(0)}});
+    Add<PushButton>("Go", {{"Left", Integer(120)},
+                           {"Top", Integer(40)},
+                           {"Width", Integer(60)},
+                           {"Height", Integer(24)},
+                           {"TabIndex", Integer(1)},
+                           {"Caption", Text("Go")}});
+  }
+  void AddMenuHandlers(const Ref<Window>& window) {
+    Note("AddMenuHandlers");
+    script.menuHandlersFor = window;
+  }
+  void Event_Open() {
+    Note(std::string("Open") + (ControlByName_("Field") ? " with controls" : " without controls") +
+         (IsVisible() ? " shown" : " hidden"));
+  }
+  void Event_Activate() { Note("Activate"); }
+  void Event_Close() { Note("Close"); }
+  bool Event_KeyDown(const std::string& key) {
+    script.keys.push_back(key);
+    return false;
+  }
+  bool Event_MouseDown(int64_t x, int64_t y) {
+    script.clicks.emplace_back(static_cast<int>(x), static_cast<int>(y));
+    return false;
+  }
+
+ private:
+  void Note(const std::string& what) {
+    script.log.push_back(what);
+    if (what == script.failIn) throw OutOfBoundsException("injected in " + what);
+  }
+  template <class C>
+  void Add(const std::string& name, std::initializer_list<PropertyEntry> entries) {
+    Ref<Object> control = New_(C::ClassRecord());
+    static_cast<Control&>(*control).Constructor();
+    AddControl_(name, control);
+    RuntimeMassPropertySetter(control, PropertyList(entries).Bytes());
+  }
+};
+
+const ClassInfo& LogWnd::ClassRecord() {
+  static const ClassInfo record{.fullName = kFullName,
+                                .base = &Window::ClassRecord(),
+                                .factory = [] { return std::make_shared<LogWnd>(); },
+                                .events = {
+                                    {Window::kActivate, MakeEventEntry(&LogWnd::Event_Activate)},
+                                    {Window::kAddMenuHandlers, MakeEventEntry(&LogWnd::AddMenuHandlers)},
+                                    {Window::kClose, MakeEventEntry(&LogWnd::Event_Close)},
+                                    {Window::kCreateControls, MakeEventEntry(&LogWnd::CreateControls)},
+                                    {Window::kKeyDown, MakeEventEntry(&LogWnd::Event_KeyDown)},
+                                    {Window::kLayout, MakeEventEntry(&LogWnd::Layout)},
+                                    {Window::kMouseDown, MakeEventEntry(&LogWnd::Event_MouseDown)},
+                                    {Window::kOpen, MakeEventEntry(&LogWnd::Event_Open)},
+                                }};
+  return RuntimeRegisterClass(record);
+}
+
+PropertyList WindowList(int64_t width, int64_t height, std::initializer_list<PropertyEntry> more = {}) {
+  std::string bytes = PropertyList{{"Width", Integer(width)}, {"Height", Integer(height)}}.Bytes();
+  return PropertyList(bytes + PropertyList(more).Bytes());
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Rehearse(WindowList(320, 200, {{"Visible", Boolean(true)}})); }
+  void TearDown() override {
+    testing_support::CloseAllWindows();
+    script = Script{};
+    EXPECT_TRUE(recorder_.Messages().empty()) << "a handler failed: " << recorder_.Messages().front();
+  }
+
+  static Ref<LogWnd> Build() {
+    Ref<LogWnd> window = RuntimeNewObject<LogWnd>();
+    window->Constructor();
+    return window;
+  }
+  static Ref<LogWnd> BuildActive() {
+    Ref<LogWnd> window = Build();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(WidgetOf(window)));
+    return window;
+  }
+  static QWidget* ControlWidget(const Ref<Window>& window, const std::string& name) {
+    return WidgetOf(std::static_pointer_cast<Control>(window->ControlByName_(name)));
+  }
+
+  testing_support::MessageRecorder recorder_;
+};
+
+TEST_F(WindowTest, BuildsLayoutFirstThenControlsHandlersOpenAndShowsWhenVisible) {
+  for (bool visible : {true, false}) {
+    SCOPED_TRACE(visible ? "Visible true" : "Visible false");
+    Rehearse(WindowList(320, 200, {{"Visible", Boolean(visible)}}));
+    Ref<LogWnd> window = Build();
+    EXPECT_EQ(script.log,
+              (std::vector<std::string>{"Layout", "CreateControls", "AddMenuHandlers", "Open with controls hidden"}));
+    EXPECT_EQ(script.menuHandlersFor, window);
+    EXPECT_EQ(window->IsVisible(), visible);
+    EXPECT_TRUE(window->IsLive());
+    EXPECT_EQ(GetImplicitWindow_(LogWnd::kFullName), window);
+    EXPECT_EQ(window->ControlNames(), (std::vector<std::string>{"Caption", "Field", "Go"}));
+    window->Close();
+  }
+}
+
+TEST_F(WindowTest, HiddenWindowStaysLiveAndShowsAgain) {
+  Ref<LogWnd> window = Build();
+  window->Hide();
+  EXPECT_FALSE(window->IsVisible());
+  EXPECT_EQ(GetImplicitWindow_(LogWnd::kFullName), window);
+  window->Show();
+  EXPECT_TRUE(window->IsVisible());
+  EXPECT_EQ(RuntimeLiveWindows(), (std::vector<Ref<Window>>{window}));
+}
+
+TEST_F(WindowTest, GeometryTitleAndFrameReadBackFromQt) {
+  struct Row {
+    const char* name;
+    std::initializer_list<PropertyEntry> entries;
+    bool withMenuBar;
+    Qt::WindowType type;
+    bool fixed, close, minimize, maximize;
+  };
+  const Row rows[] = {
+      {"fixed document window without minimize and maximize buttons",
+       {{"Type", Enumeration(0)},
+        {"Title", Text("Holm's procedure")},
+        {"HasCloseButton", Boolean(true)},
+        {"HasMinimizeButton", Boolean(false)},
+        {"HasMaximizeButton", Boolean(false)},
+        {"Resizeable", Boolean(false)}},
+       false,
+       Qt::Window,
+       true,
+       true,
+       false,
+       false},
+      {"resizeable dialog-style frame with every button",
+       {{"Type", Enumeration(2)},
+        {"Title", Text("")},
+        {"MinimumWidth", Integer(64)},
+        {"MinimumHeight", Integer(64)},
+        {"MaximumWidth", Integer(32000)},
+        {"MaximumHeight", Integer(32000)},
+        {"HasCloseButton", Boolean(true)},
+        {"HasMinimizeButton", Boolean(true)},
+        {"HasMaximizeButton", Boolean(true)},
+        {"Resizeable", Boolean(true)}},
+       false,
+       Qt::Dialog,
+       false,
+       true,
+       true,
+       true},
+      {"fixed window with a menu bar above its content",
+       {{"Type", Enumeration(0)}, {"Title", Text("Menus")}, {"Resizeable", Boolean(false)}},
+       true,
+       Qt::Window,
+       true,
+       true,
+       true,
+       true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Ref<MenuBar> bar;
+    if (row.withMenuBar) {
+      bar = RuntimeNewObject<MenuBar>();
+      auto edit = RuntimeNewObject<MenuItem>();
+      edit->Name("EditMenu");
+      edit->Text("&Edit");
+      auto item = RuntimeNewObject<MenuItem>();
+      item->Name("EditCopy");
+      item->Text("&Copy");
+      edit->AddMenu(item);
+      bar->AddMenu(edit);
+    }
+    Rehearse(WindowList(300, 150, row.entries), "", bar);
+    Ref<LogWnd> window = Build();
+    QWidget* top = WidgetOf(window);
+    QWidget* content = ContentOf(window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
+    auto* menuBar = top->findChild<QMenuBar*>();
+    const int barHeight = row.withMenuBar ? menuBar->height() : 0;
+    EXPECT_EQ(menuBar != nullptr, row.withMenuBar);
+    if (row.withMenuBar) {
+      EXPECT_GT(barHeight, 0);
+    }
+    EXPECT_EQ(content->size(), QSize(300, 150));
+    EXPECT_EQ(content->y(), barHeight);
+    EXPECT_EQ(top->size(), QSize(300, 150 + barHeight));
+    EXPECT_EQ(top->windowTitle().toStdString(), window->TextProperty("Title"));
+    const Qt::WindowFlags flags = top->windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, row.type);
+    EXPECT_EQ(top->minimumSize() == top->maximumSize(), row.fixed);
+    if (!row.fixed) {
+      EXPECT_EQ(top->minimumSize(), QSize(64, 64));
+    }
+    EXPECT_EQ(flags.testFlag(Qt::WindowCloseButtonHint), row.close);
+    EXPECT_EQ(flags.testFlag(Qt::WindowMinimizeButtonHint), row.minimize);
+    EXPECT_EQ(flags.testFlag(Qt::WindowMaximizeButtonHint), row.maximize);
+    if (row.withMenuBar) {
+      window->SetProperty("MenuBarVisible", false);
+      EXPECT_TRUE(menuBar->isHidden());
+      EXPECT_TRUE(WaitFor([&] { return content->geometry() == QRect(0, 0, 300, 150); })) << content->y();
+    }
+    window->Close();
+  }
+}
+
+TEST_F(WindowTest, BackgroundColourIsPaintedBehindTheControls) {
+  for (bool painted : {true, false}) {
+    SCOPED_TRACE(painted ? "HasBackgroundColor true" : "HasBackgroundColor false");
+    script.list =
+        WindowList(320, 200, {{"HasBackgroundColor", Boolean(painted)}, {"BackgroundColor", Colour(0x187534)}});
+    Ref<LogWnd> window = Build();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(WidgetOf(window)));
+    const QImage picture = ContentOf(window)->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(300, 190) == QColor(0x18, 0x75, 0x34), painted);
+    window->Close();
+  }
+}
+
+TEST_F(WindowTest, ActivateArrivesWhenTheWindowBecomesActive) {
+  Ref<LogWnd> window = BuildActive();
+  EXPECT_TRUE(WaitFor([] { return script.log.back() == "Activate"; }));
+}
+
+TEST_F(WindowTest, KeysTheWindowReceivesReachKeyDownAsTexts) {
+  struct Row {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    std::optional<std::string> expected;
+  };
+  const Row rows[] = {
+      {"printable character", Qt::Key_A, Qt::NoModifier, "a"},
+      {"escape as character 27", Qt::Key_Escape, Qt::NoModifier, "\x1b"},
+      {"down arrow as character 31", Qt::Key_Down, Qt::NoModifier, "\x1f"},
+      {"function key raises nothing", Qt::Key_F2, Qt::NoModifier, std::nullopt},
+      {"control combination raises nothing", Qt::Key_K, Qt::ControlModifier, std::nullopt},
+  };
+  Ref<LogWnd> window = BuildActive();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    script.keys.clear();
+    // The label takes no keys, so they go on to the window.
+    QTest::keyClick(ControlWidget(window, "Caption"), row.key, row.modifiers);
+    EXPECT_EQ(script.keys, row.expected ? std::vector<std::string>{*row.expected} : std::vector<std::string>{});
+  }
+}
+
+TEST_F(WindowTest, PressesOnTheContentOrOnControlsThatIgnoreThemReachMouseDown) {
+  Ref<LogWnd> window = BuildActive();
+  QTest::mouseClick(ContentOf(window), Qt::LeftButton, {}, QPoint(250, 150));
+  QTest::mouseClick(ControlWidget(window, "Caption"), Qt::LeftButton, {}, QPoint(3, 4));
+  QTest::mouseClick(ControlWidget(window, "Go"), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(script.clicks, (std::vector<QPoint>{{250, 150}, {13, 14}}));
+}
+
+TEST_F(WindowTest, ClosingByTheCloseButtonRunsCloseAndReleasesTheWindow) {
+  Ref<LogWnd> window = BuildActive();
+  QPointer<QWidget> top = WidgetOf(window);
+  Ref<Object> field = window->ControlByName_("Field");
+  std::weak_ptr<Object> fieldGone = field;
+  field.reset();
+  ASSERT_TRUE(top->close());
+  EXPECT_EQ(script.log.back(), "Close");
+  EXPECT_FALSE(window->IsLive());
+  EXPECT_EQ(GetImplicitWindow_(LogWnd::kFullName), nullptr);
+  EXPECT_EQ(window->ControlByName_("Field"), nullptr);
+  EXPECT_TRUE(fieldGone.expired());
+  EXPECT_TRUE(WaitFor([&] { return top.isNull(); }));
+  // A second close and a destroyed widget are both harmless.
+  window->Close();
+  EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "Close"), 1);
+  window.reset();
+}
+
+TEST_F(WindowTest, DestroyingAWindowDeletesItsWidgetWhetherBuiltOrNot) {
+  Ref<LogWnd> unbuilt = RuntimeNewObject<LogWnd>();
+  QPointer<QWidget> widget = WidgetOf(unbuilt);
+  ASSERT_FALSE(widget.isNull());
+  unbuilt.reset();
+  EXPECT_TRUE(widget.isNull());
+}
+
+TEST_F(WindowTest, ControlRegistryRefusesWhatItCannotHold) {
+  Ref<LogWnd> window = Build();
+  EXPECT_THROW(window->New_(MenuItem::ClassRecord()), IllegalCastException);
+  EXPECT_THROW(window->AddControl_("Field", window->New_(Label::ClassRecord())), OutOfBoundsException);
+  EXPECT_EQ(window->ControlByName_("Missing"), nullptr);
+  EXPECT_EQ(std::static_pointer_cast<Control>(window->ControlByName_("Go"))->OwnerWindow(), window);
+}
+
+// The label takes no focus and so has no place in the order.
+TEST_F(WindowTest, TabMovesTheFocusByTabIndexNotByRegistration) {
+  struct Step {
+    Qt::Key key;
+    const char* focused;
+  };
+  const Step steps[] = {
+      {Qt::Key_Tab, "Field"}, {Qt::Key_Tab, "Go"}, {Qt::Key_Backtab, "Field"}, {Qt::Key_Backtab, "Go"}};
+  Ref<LogWnd> window = BuildActive();
+  ControlWidget(window, "Go")->setFocus();
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.key == Qt::Key_Tab ? "Tab to " : "Backtab to ") + step.focused);
+    QTest::keyClick(QApplication::focusWidget(), step.key);
+    EXPECT_EQ(QApplication::focusWidget(), ControlWidget(window, step.focused));
+  }
+}
+
+TEST_F(WindowTest, OperationsFromAnotherThreadRaiseThreadAccessingUIException) {
+  Ref<LogWnd> window = Build();
+  const std::pair<const char*, std::function<void()>> operations[] = {
+      {"Show", [&] { window->Show(); }},
+      {"Hide", [&] { window->Hide(); }},
+      {"Close", [&] { window->Close(); }},
+      {"ControlByName", [&] { window->ControlByName_("Field"); }},
+      {"New", [&] { window->New_(Label::ClassRecord()); }},
+      {"GetImplicitWindow", [] { GetImplicitWindow_(LogWnd::kFullName); }},
+      {"Constructor", [] { RuntimeNewObject<LogWnd>()->Constructor(); }},
+  };
+  for (const auto& [name, operation] : operations) {
+    SCOPED_TRACE(name);
+    bool refused = false;
+    std::thread([&] {
+      try {
+        operation();
+      } catch (const ThreadAccessingUIException&) {
+        refused = true;
+      }
+    }).join();
+    EXPECT_TRUE(refused);
+  }
+  EXPECT_TRUE(window->IsLive());
+}
+
+TEST_F(WindowTest, FailedConstructionLeavesNoLiveWindowAndPassesOut) {
+  for (const char* failIn : {"Layout", "CreateControls", "AddMenuHandlers", "Open with controls hidden"}) {
+    SCOPED_TRACE(failIn);
+    Rehearse(WindowList(320, 200, {{"Visible", Boolean(true)}}), failIn);
+    const int64_t before = LiveObjectCount();
+    Ref<LogWnd> window = RuntimeNewObject<LogWnd>();
+    QPointer<QWidget> widget = WidgetOf(window);
+    EXPECT_THROW(window->Constructor(), OutOfBoundsException);
+    EXPECT_EQ(script.log.back(), failIn);
+    EXPECT_FALSE(window->IsLive());
+    EXPECT_EQ(GetImplicitWindow_(LogWnd::kFullName), nullptr);
+    EXPECT_TRUE(RuntimeLiveWindows().empty());
+    EXPECT_EQ(window->ControlByName_("Caption"), nullptr);
+    EXPECT_TRUE(widget.isNull());
+    window.reset();
+    script.menuHandlersFor.reset();
+    EXPECT_EQ(LiveObjectCount(), before);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+// Small helpers the GUI tests share: the Qt side of framework objects, waiting on conditions, clean-up of windows
+// between tests and a recorder that takes the place of the message box.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/controls.h"
+#include "framework/window.h"
+
+namespace testing_support {
+
+QWidget* WidgetOf(const Ref<Window>& window);   // the top-level widget
+QWidget* ContentOf(const Ref<Window>& window);  // the area below the menu bar
+QWidget* WidgetOf(const Ref<Control>& control);
+
+// Runs the event loop until the condition holds or the time is up; gives the condition's last answer.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+// Deletes the Qt objects whose deletion was deferred until the event loop got back.
+void FlushDeferredDeletes();
+// Closes every live window (running its Close handler) and deletes what that released.
+void CloseAllWindows();
+
+// Records every message box text instead of showing it, for its lifetime.
+class MessageRecorder {
+ public:
+  MessageRecorder();
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+  const std::vector<std::string>& Messages() const { return messages_; }
+
+ private:
+  std::vector<std::string> messages_;
+};
+
+}  // namespace testing_support
