@@ -177,10 +177,10 @@ Ref<TextArea> DescriptionWnd::DescribeFld2() const { return ControlAs<TextArea>(
 void DescriptionWnd::AddMenuHandlers(const Ref<Window>& window) {
   Ref<DescriptionWnd> target = RuntimeCheckCast<DescriptionWnd>(RequireObject(window, "window"));
   AddMenuHandler_("ControlMenuItem",
-                  RuntimeCreateDelegate(&DescriptionWnd::ControlMenuItem_Action_, target, kMenuHandler, 1));
+                  RuntimeCreateDelegate(&DescriptionWnd::ControlMenuItem_Action_, target, kMenuHandler, 0));
   AddMenuHandler_("AboutMenuItem",
-                  RuntimeCreateDelegate(&DescriptionWnd::AboutMenuItem_Action_, target, kMenuHandler, 1));
-  AddMenuHandler_("Print", RuntimeCreateDelegate(&DescriptionWnd::Print_Action_, target, kMenuHandler, 1));
+                  RuntimeCreateDelegate(&DescriptionWnd::AboutMenuItem_Action_, target, kMenuHandler, 0));
+  AddMenuHandler_("Print", RuntimeCreateDelegate(&DescriptionWnd::Print_Action_, target, kMenuHandler, 0));
 }
 
 // The length is the title's, not the first line's as measured: the text is fixed, and its title with it.
