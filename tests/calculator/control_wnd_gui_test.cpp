@@ -1,0 +1,573 @@
+// The calculator window as a user meets it: real widgets on the offscreen platform, keys and clicks through QTest,
+// the Edit menu through the window's own QActions, message boxes and beeps recorded by the framework's test hooks.
+#include "calculator/control_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "calculator/calculate_report.h"
+#include "framework/picture.h"
+#include "framework/runtime.h"
+#include "framework/services.h"
+#include "windows/about_wnd.h"
+#include "windows/description_wnd.h"
+
+namespace {
+
+QWidget* NativeOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeWindow()); }
+QWidget* ContentOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeContent()); }
+QWidget* WidgetOf(const Ref<Control>& control) { return static_cast<QWidget*>(control->NativeWidget()); }
+
+std::string Rgb(const QColor& colour) { return colour.name().toStdString(); }
+
+// Pictures of one plain colour each, written once for the whole test binary, so a backdrop can be told from the
+// window's white ground by the colour of a grabbed pixel. The picture accessors keep a picture once found for the
+// life of the process, so a missing picture is tested in a binary of its own.
+class Pictures {
+ public:
+  static Pictures& Get() {
+    static Pictures pictures;
+    return pictures;
+  }
+  static constexpr QRgb kQuestion = 0xff2040c0;
+  static constexpr QRgb kBanner = 0xffc02020;
+
+  Ref<Picture> Load(const std::string& name) const {
+    return Picture::FromFile(dir_.filePath(QString::fromStdString(name)).toStdString());
+  }
+
+ private:
+  Pictures() {
+    Write("Question48.jpg", 29, 43, kQuestion);
+    Write("Pall.png", 435, 54, kBanner);
+    Write("PallSmall.png", 265, 45, kBanner);
+  }
+  void Write(const char* name, int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    image.save(dir_.filePath(name), nullptr, 100);
+  }
+  QTemporaryDir dir_;
+};
+
+class ControlWndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetPictureLoaderForTesting([](const std::string& name) { return Pictures::Get().Load(name); });
+    SetMessagePresenterForTesting([this](const std::string& text) {
+      ++depth_;
+      maxDepth_ = std::max(maxDepth_, depth_);
+      messages_.push_back(text);
+      if (onMessage_) onMessage_(text);
+      --depth_;
+    });
+  }
+
+  void TearDown() override {
+    for (const Ref<Window>& window : RuntimeLiveWindows()) window->Close();
+    QTest::qWait(0);
+    SetMessagePresenterForTesting({});
+    SetPictureLoaderForTesting({});
+    RuntimeResetForTesting();
+  }
+
+  // The calculator as the splash window's hand-over leaves it: built, shown and active.
+  Ref<ControlWnd> OpenCalculator() {
+    Ref<ControlWnd> window = ControlWnd::Implicit();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(NativeOf(window)));
+    NativeOf(window)->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(NativeOf(window)));
+    return window;
+  }
+
+  // Keys as the keyboard types them: a line break is the Return key.
+  static void Type(const Ref<TextArea>& field, const std::string& text) {
+    QWidget* widget = WidgetOf(field);
+    widget->setFocus();
+    for (char c : text) {
+      if (c == '\n') {
+        QTest::keyClick(widget, Qt::Key_Return);
+      } else {
+        QTest::keyClicks(widget, QString(QChar(c)));
+      }
+    }
+  }
+
+  static void Click(const Ref<PushButton>& button) { QTest::mouseClick(WidgetOf(button), Qt::LeftButton); }
+
+  // The Edit menu's item of that caption, with the menu that holds it.
+  static std::pair<QMenu*, QAction*> EditItem(const Ref<ControlWnd>& window, const QString& caption) {
+    for (QMenuBar* bar : NativeOf(window)->findChildren<QMenuBar*>()) {
+      for (QAction* top : bar->actions()) {
+        if (!top->menu()) continue;
+        for (QAction* item : top->menu()->actions()) {
+          if (item->text().remove('&') == caption) return {top->menu(), item};
+        }
+      }
+    }
+    return {nullptr, nullptr};
+  }
+  static QAction* EditAction(const Ref<ControlWnd>& window, const QString& caption) {
+    return EditItem(window, caption).second;
+  }
+
+  // As a user chooses it: the menu opens (and brings its items' state up to date), then the item is triggered.
+  static void TriggerEdit(const Ref<ControlWnd>& window, const QString& caption) {
+    auto [menu, action] = EditItem(window, caption);
+    ASSERT_NE(action, nullptr) << caption.toStdString();
+    emit menu->aboutToShow();
+    ASSERT_TRUE(action->isEnabled()) << caption.toStdString();
+    action->trigger();
+  }
+
+  struct Fields {
+    std::string count, rate, pValues;
+    bool operator==(const Fields&) const = default;
+  };
+  static Fields Read(const Ref<ControlWnd>& window) {
+    return {window->Nvariables()->Text(), window->ErrorFld()->Text(), window->InputFld1()->Text()};
+  }
+
+  std::vector<std::string> messages_;
+  std::function<void(const std::string&)> onMessage_;
+  int depth_ = 0, maxDepth_ = 0;
+};
+
+// The report's last line is the computation's own credit; everything above it is fixed by the procedure.
+std::string Credit() {
+  std::string report = *CalculateReport("2", ".05", ".01", [](const std::string&) {});
+  return report.substr(report.rfind("\r\n") + 2);
+}
+
+const std::string kRule = "+++++++++++++++++++++++++++++++++++++++++++++++";
+
+std::string Report(const std::vector<std::string>& rows) {
+  std::string text = kRule + "\r\n" + "          Sequential                   Simple\r\n" +
+                     "Test p    Critical p   Significant   Critical p\r\n" +
+                     "++++++    ++++++++++   +++++++++++   ++++++++++\r\n";
+  for (const std::string& row : rows) text += row + "\r\n";
+  return text + kRule + "\r\n" + Credit();
+}
+
+TEST_F(ControlWndTest, WorkedExampleTypedInShowsTheReportThatCopiesAndRecalculates) {
+  Ref<ControlWnd> window = OpenCalculator();
+  Type(window->Nvariables(), "3");
+  Type(window->ErrorFld(), ".05");
+  Type(window->InputFld1(), ".04\n.01\n.03");
+  ASSERT_EQ(window->InputFld1()->Text(), ".04\r\n.01\r\n.03");
+
+  Click(window->CalculateBtn());
+
+  const std::string report = Report({
+      ".0100       .0167          yes         .0167",
+      ".0300       .0250           no         .0167",
+      ".0400       .0500           no         .0167",
+  });
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(window->InputFld1()->Text(), report);
+  EXPECT_EQ(window->Nvariables()->Text(), "3");
+  EXPECT_EQ(window->ErrorFld()->Text(), ".05");
+
+  QApplication::clipboard()->clear();
+  WidgetOf(window->InputFld1())->setFocus();
+  TriggerEdit(window, "Select All");
+  TriggerEdit(window, "Copy");
+  QString copied = QApplication::clipboard()->text();
+  copied.replace("\r\n", "\n");
+  EXPECT_EQ(copied.toStdString(), QString::fromStdString(report).replace("\r\n", "\n").toStdString());
+
+  // The report's own first three lines are read as p values: each is a field whose number is 0.
+  Click(window->CalculateBtn());
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(window->InputFld1()->Text(), Report({
+                                             ".0000       .0167          yes         .0167",
+                                             ".0000       .0250          yes         .0167",
+                                             ".0000       .0500          yes         .0167",
+                                         }));
+}
+
+struct RefusalCase {
+  const char* name;
+  const char* count;
+  const char* rate;
+  const char* pValues;
+  const char* message;
+};
+
+class ControlWndRefusalTest : public ControlWndTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(ControlWndRefusalTest, ShowsOneMessageAndLeavesAllThreeFields) {
+  const RefusalCase& c = GetParam();
+  Ref<ControlWnd> window = OpenCalculator();
+  Type(window->Nvariables(), c.count);
+  Type(window->ErrorFld(), c.rate);
+  Type(window->InputFld1(), c.pValues);
+  const Fields before = Read(window);
+
+  Click(window->CalculateBtn());
+
+  EXPECT_EQ(messages_, std::vector<std::string>{c.message});
+  EXPECT_TRUE(Read(window) == before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, ControlWndRefusalTest,
+    ::testing::Values(RefusalCase{"EmptyCount", "", ".05", ".01", "Tests must range from 2-999"},
+                      RefusalCase{"CountOne", "1", ".05", ".01\n.02", "Tests must range from 2-999"},
+                      RefusalCase{"CountZeroWithBadRateToo", "0", "1", ".01", "Tests must range from 2-999"},
+                      RefusalCase{"EmptyRate", "3", "", ".01", "Error rate must range from .00001 to .9999"},
+                      RefusalCase{"RateZero", "3", "0", ".01", "Error rate must range from .00001 to .9999"},
+                      RefusalCase{"RateOne", "3", "1", ".01", "Error rate must range from .00001 to .9999"},
+                      RefusalCase{"NoData", "3", ".05", "", "No test data."}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ControlWndTest, WarningsComeOneAtATimeInFieldOrderBeforeTheReport) {
+  Ref<ControlWnd> window = OpenCalculator();
+  Type(window->Nvariables(), "3");
+  Type(window->ErrorFld(), ".05");
+  Type(window->InputFld1(), ".04\n-1\n2");
+  std::vector<std::string> fieldWhileShown;
+  onMessage_ = [&](const std::string&) { fieldWhileShown.push_back(window->InputFld1()->Text()); };
+
+  Click(window->CalculateBtn());
+
+  const std::string warning = "Please check the accuracy of test statistics";
+  EXPECT_EQ(messages_, (std::vector<std::string>{warning, warning}));
+  EXPECT_EQ(fieldWhileShown, (std::vector<std::string>{".04\r\n-1\r\n2", ".04\r\n-1\r\n2"}));
+  // Both warned values are used all the same: -1 sorts first, 2 last.
+  EXPECT_EQ(window->InputFld1()->Text(), Report({
+                                             "-1.0000       .0167          yes         .0167",
+                                             ".0400       .0250           no         .0167",
+                                             "2.0000       .0500           no         .0167",
+                                         }));
+}
+
+TEST_F(ControlWndTest, CountOf999WithOneValueWarns998TimesThenReports999Rows) {
+  Ref<ControlWnd> window = OpenCalculator();
+  Type(window->Nvariables(), "999");
+  Type(window->ErrorFld(), ".05");
+  Type(window->InputFld1(), ".01");
+  int shownBeforeReport = 0;
+  onMessage_ = [&](const std::string&) { shownBeforeReport += window->InputFld1()->Text() == ".01"; };
+
+  Click(window->CalculateBtn());
+
+  EXPECT_EQ(messages_.size(), 998u);
+  EXPECT_EQ(std::set<std::string>(messages_.begin(), messages_.end()),
+            std::set<std::string>{"Please check the accuracy of test statistics"});
+  EXPECT_EQ(shownBeforeReport, 998);
+  EXPECT_EQ(maxDepth_, 1) << "a message was shown while another was still up";
+  const std::string report = window->InputFld1()->Text();
+  size_t lines = 1;
+  for (size_t at = report.find("\r\n"); at != std::string::npos; at = report.find("\r\n", at + 2)) ++lines;
+  EXPECT_EQ(lines, 4 + 999 + 2u);
+}
+
+struct KeyCase {
+  const char* name;
+  Qt::Key key;
+  bool home;                  // the cursor goes to the start first (for DEL, which deletes forwards)
+  const char* countAfter;     // Nvariables holding "12", nullptr where the field's own handling decides
+  const char* rateAfter;      // ErrorFld holding "12", likewise
+  int countBeeps, rateBeeps;  // beeps the filters sound
+};
+
+class ControlWndKeyFilterTest : public ControlWndTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(ControlWndKeyFilterTest, PassesDigitsAndControlKeysAndBeepsAtTheRest) {
+  const KeyCase& c = GetParam();
+  Ref<ControlWnd> window = OpenCalculator();
+  struct Target {
+    Ref<TextArea> field;
+    const char* after;
+    int beeps;
+  };
+  for (const Target& t : {Target{window->Nvariables(), c.countAfter, c.countBeeps},
+                          Target{window->ErrorFld(), c.rateAfter, c.rateBeeps}}) {
+    SCOPED_TRACE(t.field->Name());
+    Type(t.field, "12");
+    ASSERT_EQ(t.field->Text(), "12");
+    QWidget* widget = WidgetOf(t.field);
+    if (c.home) QTest::keyClick(widget, Qt::Key_Home);
+    const int64_t beeps = BeepCount();
+    QTest::keyClick(widget, c.key);
+    EXPECT_EQ(BeepCount() - beeps, t.beeps);
+    if (t.after) {
+      EXPECT_EQ(t.field->Text(), t.after);
+    }
+  }
+  EXPECT_TRUE(messages_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ControlWndKeyFilterTest,
+                         ::testing::Values(KeyCase{"Digit", Qt::Key_5, false, "125", "125", 0, 0},
+                                           KeyCase{"Point", Qt::Key_Period, false, "12", "12.", 1, 0},
+                                           KeyCase{"Minus", Qt::Key_Minus, false, "12", "12", 1, 1},
+                                           KeyCase{"Blank", Qt::Key_Space, false, "12", "12", 1, 1},
+                                           KeyCase{"LetterE", Qt::Key_E, false, "12", "12", 1, 1},
+                                           KeyCase{"LetterZ", Qt::Key_Z, false, "12", "12", 1, 1},
+                                           KeyCase{"Backspace", Qt::Key_Backspace, false, "1", "1", 0, 0},
+                                           KeyCase{"Tab", Qt::Key_Tab, false, "12", "12", 0, 0},
+                                           KeyCase{"Return", Qt::Key_Return, false, nullptr, nullptr, 0, 0},
+                                           KeyCase{"Escape", Qt::Key_Escape, false, "12", "12", 0, 0},
+                                           KeyCase{"Del", Qt::Key_Delete, true, "2", "2", 0, 0}),
+                         [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ControlWndTest, FieldLimitStopsTheFourthDigitWithoutABeep) {
+  Ref<ControlWnd> window = OpenCalculator();
+  const int64_t beeps = BeepCount();
+  Type(window->Nvariables(), "1234");
+  Type(window->ErrorFld(), ".0501");
+  EXPECT_EQ(window->Nvariables()->Text(), "123");
+  EXPECT_EQ(window->ErrorFld()->Text(), ".050");
+  EXPECT_EQ(BeepCount(), beeps);
+}
+
+TEST_F(ControlWndTest, PastingThroughTheEditMenuBypassesTheFilters) {
+  Ref<ControlWnd> window = OpenCalculator();
+  const int64_t beeps = BeepCount();
+  QApplication::clipboard()->setText("-e.");
+  WidgetOf(window->Nvariables())->setFocus();
+  TriggerEdit(window, "Paste");
+  QApplication::clipboard()->setText("a b");
+  WidgetOf(window->ErrorFld())->setFocus();
+  TriggerEdit(window, "Paste");
+  EXPECT_EQ(window->Nvariables()->Text(), "-e.");
+  EXPECT_EQ(window->ErrorFld()->Text(), "a b");
+  EXPECT_EQ(BeepCount(), beeps);
+}
+
+TEST_F(ControlWndTest, ClearEmptiesAllThreeFieldsAndFocusesTheCount) {
+  Ref<ControlWnd> window = OpenCalculator();
+  Type(window->Nvariables(), "2");
+  Type(window->ErrorFld(), ".05");
+  Type(window->InputFld1(), ".01\n.02");
+  Click(window->CalculateBtn());
+  ASSERT_NE(window->InputFld1()->Text().find(kRule), std::string::npos);
+
+  Click(window->ClearBtn());
+
+  EXPECT_TRUE(Read(window) == (Fields{"", "", ""}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window->Nvariables()->HasFocus(); }));
+  EXPECT_EQ(QApplication::focusWidget(), WidgetOf(window->Nvariables()));
+
+  // Clear on empty fields is no error either.
+  Click(window->ClearBtn());
+  EXPECT_TRUE(Read(window) == (Fields{"", "", ""}));
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(ControlWndTest, QuestionMarkOpensOneDescriptionWindowHoweverOftenClicked) {
+  Ref<ControlWnd> window = OpenCalculator();
+  ASSERT_EQ(GetImplicitWindow_(DescriptionWnd::kFullName), nullptr);
+  QWidget* canvas = WidgetOf(window->QCanvas());
+
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(3, 3));
+  Ref<Window> first = GetImplicitWindow_(DescriptionWnd::kFullName);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return first->IsVisible(); }));
+  first->Hide();
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(25, 40));
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(14, 20));
+
+  EXPECT_EQ(GetImplicitWindow_(DescriptionWnd::kFullName), first);
+  EXPECT_TRUE(first->IsVisible());
+  int descriptions = 0;
+  for (const Ref<Window>& live : RuntimeLiveWindows())
+    descriptions += live->GetClass().fullName == "DescriptionWnd.DescriptionWnd";
+  EXPECT_EQ(descriptions, 1);
+}
+
+TEST_F(ControlWndTest, ActivatingWithNoSplashWindowBuildsOneAndHidesIt) {
+  ASSERT_EQ(GetImplicitWindow_(AboutWnd::kFullName), nullptr);
+  OpenCalculator();
+  Ref<Window> splash = GetImplicitWindow_(AboutWnd::kFullName);
+  ASSERT_NE(splash, nullptr);
+  EXPECT_FALSE(splash->IsVisible());
+  EXPECT_FALSE(NativeOf(splash)->isVisible());
+}
+
+TEST_F(ControlWndTest, ClosingTheCalculatorQuitsWithCodeZero) {
+  Ref<ControlWnd> window = OpenCalculator();
+  ASSERT_FALSE(RuntimeQuitRequested());
+  NativeOf(window)->close();
+  EXPECT_TRUE(RuntimeQuitRequested());
+  EXPECT_EQ(RuntimeExit(), 0);
+  EXPECT_FALSE(window->IsLive());
+}
+
+struct LookCase {
+  const char* name;
+  std::function<std::string(const Ref<ControlWnd>&)> read;
+  std::string expected;
+};
+
+std::string Geometry(QWidget* widget) {
+  const QRect r = widget->geometry();
+  return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+         std::to_string(r.height());
+}
+
+template <class C>
+std::function<std::string(const Ref<ControlWnd>&)> GeometryOf(Ref<C> (ControlWnd::*accessor)() const) {
+  return [accessor](const Ref<ControlWnd>& w) { return Geometry(WidgetOf(((*w).*accessor)())); };
+}
+
+std::string FontOf(QWidget* widget) {
+  const QFontInfo info(widget->font());
+  std::string text = std::to_string(static_cast<int>(widget->font().pointSizeF())) + "pt";
+  if (info.fixedPitch()) text += " fixed";
+  if (widget->font().styleHint() == QFont::Serif) text += " serif";
+  if (info.bold()) text += " bold";
+  return text;
+}
+
+std::string TextColourOf(QWidget* widget) {
+  if (auto* label = qobject_cast<QLabel*>(widget)) return Rgb(label->palette().color(QPalette::WindowText));
+  return Rgb(widget->palette().color(QPalette::Text));
+}
+
+std::string AlignmentOf(QWidget* widget) {
+  Qt::Alignment alignment;
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
+    alignment = label->alignment();
+  } else if (auto* edit = qobject_cast<QTextEdit*>(widget)) {
+    alignment = edit->document()->defaultTextOption().alignment();
+    if (!(alignment & Qt::AlignHorizontal_Mask)) alignment = edit->alignment();
+  }
+  if (alignment & Qt::AlignHCenter) return "centre";
+  if (alignment & Qt::AlignRight) return "right";
+  return "left";
+}
+
+std::string ScrollBarsOf(QWidget* widget) {
+  auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+  if (!area) return "none";
+  return std::string(area->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff ? "-h" : "+h") +
+         (area->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff ? " -v" : " +v");
+}
+
+std::string PixelOf(QWidget* widget, QPoint at) { return Rgb(widget->grab().toImage().pixelColor(at)); }
+
+std::string TabChain(const Ref<ControlWnd>& w) {
+  std::vector<std::pair<QWidget*, std::string>> named = {{WidgetOf(w->Nvariables()), "Nvariables"},
+                                                         {WidgetOf(w->ErrorFld()), "ErrorFld"},
+                                                         {WidgetOf(w->InputFld1()), "InputFld1"},
+                                                         {WidgetOf(w->ClearBtn()), "ClearBtn"},
+                                                         {WidgetOf(w->CalculateBtn()), "CalculateBtn"}};
+  std::string chain;
+  QWidget* at = named.front().first;
+  for (size_t step = 0; step < named.size(); ++step) {
+    for (const auto& [widget, name] : named) {
+      if (widget == at) chain += (chain.empty() ? "" : " ") + name;
+    }
+    do {
+      at = at->nextInFocusChain();
+    } while (at != named.front().first &&
+             std::none_of(named.begin(), named.end(), [at](const auto& entry) { return entry.first == at; }));
+  }
+  return chain;
+}
+
+TEST_F(ControlWndTest, LooksAsItsListsSay) {
+  Ref<ControlWnd> window = OpenCalculator();
+  QWidget* top = NativeOf(window);
+  const std::string white = "#ffffff";
+  const std::string green = "#187534";
+  const std::vector<LookCase> cases = {
+      {"ContentSize",
+       [](auto& w) { return std::to_string(ContentOf(w)->width()) + "x" + std::to_string(ContentOf(w)->height()); },
+       "470x460"},
+      {"Title", [](auto& w) { return NativeOf(w)->windowTitle().toStdString(); }, "Control"},
+      {"FixedSize", [](auto& w) { return std::to_string(NativeOf(w)->minimumSize() == NativeOf(w)->maximumSize()); },
+       "1"},
+      {"FrameButtons",
+       [](auto& w) {
+         const Qt::WindowFlags f = NativeOf(w)->windowFlags();
+         return std::string(f & Qt::WindowCloseButtonHint ? "close" : "") +
+                (f & Qt::WindowMinimizeButtonHint ? " min" : "") + (f & Qt::WindowMaximizeButtonHint ? " max" : "") +
+                (f & Qt::WindowFullscreenButtonHint ? " full" : "");
+       },
+       "close min"},
+      {"HasMenuBar", [](auto& w) { return std::to_string(EditAction(w, "Select All") != nullptr); }, "1"},
+      {"Ground", [](auto& w) { return PixelOf(ContentOf(w), QPoint(5, 460 - 5)); }, white},
+      {"QCanvasGeometry", GeometryOf(&ControlWnd::QCanvas), "318,123 29x43"},
+      {"NvariablesGeometry", GeometryOf(&ControlWnd::Nvariables), "266,123 40x19"},
+      {"ErrorFldGeometry", GeometryOf(&ControlWnd::ErrorFld), "266,147 40x19"},
+      {"InputFld1Geometry", GeometryOf(&ControlWnd::InputFld1), "34,210 315x220"},
+      {"ClearBtnGeometry", GeometryOf(&ControlWnd::ClearBtn), "368,400 80x30"},
+      {"CalculateBtnGeometry", GeometryOf(&ControlWnd::CalculateBtn), "368,358 80x30"},
+      {"StaticText1Geometry", GeometryOf(&ControlWnd::StaticText1), "34,123 214x19"},
+      {"StaticText3Geometry", GeometryOf(&ControlWnd::StaticText3), "35,192 133x19"},
+      {"TitlePictGeometry", GeometryOf(&ControlWnd::TitlePict), "20,-1 435x54"},
+      {"StaticText2Geometry", GeometryOf(&ControlWnd::StaticText2), "34,148 214x19"},
+      {"CopytextGeometry", GeometryOf(&ControlWnd::copytext), "136,48 200x22"},
+      {"NvariablesFont", [](auto& w) { return FontOf(WidgetOf(w->Nvariables())); }, "12pt"},
+      {"InputFld1Font", [](auto& w) { return FontOf(WidgetOf(w->InputFld1())); }, "10pt fixed"},
+      {"ButtonFont", [](auto& w) { return FontOf(WidgetOf(w->CalculateBtn())); }, "12pt"},
+      {"StaticText1Font", [](auto& w) { return FontOf(WidgetOf(w->StaticText1())); }, "14pt"},
+      {"StaticText3Font", [](auto& w) { return FontOf(WidgetOf(w->StaticText3())); }, "12pt"},
+      {"CopytextFont", [](auto& w) { return FontOf(WidgetOf(w->copytext())); }, "10pt serif"},
+      {"StaticText1Colour", [](auto& w) { return TextColourOf(WidgetOf(w->StaticText1())); }, green},
+      {"StaticText2Colour", [](auto& w) { return TextColourOf(WidgetOf(w->StaticText2())); }, green},
+      {"StaticText3Colour", [](auto& w) { return TextColourOf(WidgetOf(w->StaticText3())); }, green},
+      {"CopytextColour", [](auto& w) { return TextColourOf(WidgetOf(w->copytext())); }, "#5da31e"},
+      {"InputFld1TextColour", [](auto& w) { return TextColourOf(WidgetOf(w->InputFld1())); }, "#000000"},
+      {"CopytextShowsCredit",
+       [](auto& w) { return qobject_cast<QLabel*>(WidgetOf(w->copytext()))->text().toStdString(); },
+       "\u00A9 2026 the Pallastrovane authors. All rights reserved."},
+      {"CaptionClear",
+       [](auto& w) { return qobject_cast<QPushButton*>(WidgetOf(w->ClearBtn()))->text().toStdString(); }, "Clear"},
+      {"CaptionCalculate",
+       [](auto& w) { return qobject_cast<QPushButton*>(WidgetOf(w->CalculateBtn()))->text().toStdString(); },
+       "Calculate"},
+      {"NvariablesAlignment", [](auto& w) { return AlignmentOf(WidgetOf(w->Nvariables())); }, "centre"},
+      {"ErrorFldAlignment", [](auto& w) { return AlignmentOf(WidgetOf(w->ErrorFld())); }, "centre"},
+      {"InputFld1Alignment", [](auto& w) { return AlignmentOf(WidgetOf(w->InputFld1())); }, "left"},
+      {"CopytextAlignment", [](auto& w) { return AlignmentOf(WidgetOf(w->copytext())); }, "centre"},
+      {"InputFld1ScrollBars", [](auto& w) { return ScrollBarsOf(WidgetOf(w->InputFld1())); }, "-h +v"},
+      {"NvariablesScrollBars", [](auto& w) { return ScrollBarsOf(WidgetOf(w->Nvariables())); }, "-h -v"},
+      {"QCanvasTooltip", [](auto& w) { return WidgetOf(w->QCanvas())->toolTip().toStdString(); },
+       "Description of Pallastrovane"},
+      {"QCanvasBackdrop", [](auto& w) { return PixelOf(WidgetOf(w->QCanvas()), QPoint(14, 21)); },
+       Rgb(QColor(Pictures::kQuestion))},
+      {"TitlePictBackdrop", [](auto& w) { return PixelOf(WidgetOf(w->TitlePict()), QPoint(200, 20)); },
+       Rgb(QColor(Pictures::kBanner))},
+      {"TabOrder", TabChain, "Nvariables ErrorFld InputFld1 ClearBtn CalculateBtn"},
+  };
+  ASSERT_NE(top, nullptr);
+  for (const LookCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (std::string(c.name) == "QCanvasBackdrop") {
+      // JPEG keeps a plain colour only approximately.
+      const QColor seen(QString::fromStdString(c.read(window)));
+      const QColor want(Pictures::kQuestion);
+      EXPECT_LE(std::abs(seen.red() - want.red()) + std::abs(seen.green() - want.green()) +
+                    std::abs(seen.blue() - want.blue()),
+                24)
+          << c.read(window);
+      continue;
+    }
+    EXPECT_EQ(c.read(window), c.expected);
+  }
+}
+
+}  // namespace

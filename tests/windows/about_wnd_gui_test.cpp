@@ -1,0 +1,148 @@
+// The splash window on real widgets: its timer's hand-over measured on the clock, the early hand-over by a real key
+// press or click, and its locked label and picture following a resize.
+#include "windows/about_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QWidget>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/credit_line.h"
+#include "calculator/control_wnd.h"
+#include "framework/picture.h"
+#include "framework/runtime.h"
+#include "framework/services.h"
+
+namespace {
+
+QWidget* NativeOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeWindow()); }
+QWidget* ContentOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeContent()); }
+QWidget* WidgetOf(const Ref<Control>& control) { return static_cast<QWidget*>(control->NativeWidget()); }
+
+std::string Geometry(QWidget* widget) {
+  const QRect r = widget->geometry();
+  return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+         std::to_string(r.height());
+}
+
+class AboutWndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // No picture files here: the splash window must work without its picture.
+    SetPictureLoaderForTesting([](const std::string&) { return Ref<Picture>(); });
+    SetMessagePresenterForTesting([this](const std::string& text) { messages_.push_back(text); });
+  }
+
+  void TearDown() override {
+    for (const Ref<Window>& window : RuntimeLiveWindows()) window->Close();
+    QTest::qWait(0);
+    SetMessagePresenterForTesting({});
+    SetPictureLoaderForTesting({});
+    RuntimeResetForTesting();
+  }
+
+  // The splash window as the late start-up leaves it: built and shown.
+  Ref<AboutWnd> OpenSplash() {
+    Ref<AboutWnd> splash = AboutWnd::Implicit();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(NativeOf(splash)));
+    return splash;
+  }
+
+  static Ref<Window> Calculator() { return GetImplicitWindow_(ControlWnd::kFullName); }
+
+  std::vector<std::string> messages_;
+};
+
+TEST_F(AboutWndTest, LeftAloneHandsOverWhenTheTimerFiresAt4000Ms) {
+  QElapsedTimer clock;
+  clock.start();
+  Ref<AboutWnd> splash = OpenSplash();
+  ASSERT_EQ(Calculator(), nullptr);
+  ASSERT_TRUE(splash->Timer1()->IsRunning());
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !splash->IsVisible(); }, 6000));
+  const qint64 elapsed = clock.elapsed();
+  std::cout << "hand-over after " << elapsed << " ms\n";
+  EXPECT_GE(elapsed, 3950);
+  EXPECT_LE(elapsed, 4500);
+  ASSERT_NE(Calculator(), nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Calculator()->IsVisible(); }));
+  EXPECT_FALSE(splash->Timer1()->IsRunning());
+  EXPECT_TRUE(messages_.empty());
+}
+
+struct EarlyCase {
+  const char* name;
+  void (*act)(const Ref<AboutWnd>& splash);
+};
+
+class AboutWndEarlyTest : public AboutWndTest, public ::testing::WithParamInterface<EarlyCase> {};
+
+TEST_P(AboutWndEarlyTest, HandsOverAtOnceAndTheTimerLaterOnlyShowsTheCalculatorAgain) {
+  Ref<AboutWnd> splash = OpenSplash();
+  QElapsedTimer clock;
+  clock.start();
+
+  GetParam().act(splash);
+
+  EXPECT_FALSE(splash->IsVisible());
+  Ref<Window> calculator = Calculator();
+  ASSERT_NE(calculator, nullptr);
+  EXPECT_TRUE(calculator->IsVisible());
+  EXPECT_LT(clock.elapsed(), 2000);
+  EXPECT_TRUE(splash->Timer1()->IsRunning()) << "an early hand-over must leave the timer running";
+
+  // Hidden again, the calculator shows up once more only when the timer's own hand-over runs.
+  calculator->Hide();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return calculator->IsVisible(); }, 6000));
+  EXPECT_EQ(Calculator(), calculator) << "the calculator was built a second time";
+  EXPECT_FALSE(splash->IsVisible());
+  EXPECT_EQ(splash->Timer1()->IsRunning(), false);
+  EXPECT_TRUE(messages_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Early, AboutWndEarlyTest,
+    ::testing::Values(
+        EarlyCase{"KeyPress", [](const Ref<AboutWnd>& s) { QTest::keyClick(NativeOf(s), Qt::Key_A); }},
+        EarlyCase{"ReturnKey", [](const Ref<AboutWnd>& s) { QTest::keyClick(NativeOf(s), Qt::Key_Return); }},
+        EarlyCase{"ClickOnGround",
+                  [](const Ref<AboutWnd>& s) { QTest::mouseClick(ContentOf(s), Qt::LeftButton, {}, QPoint(5, 5)); }},
+        EarlyCase{
+            "ClickNearCorner",
+            [](const Ref<AboutWnd>& s) { QTest::mouseClick(ContentOf(s), Qt::LeftButton, {}, QPoint(295, 145)); }}),
+    [](const ::testing::TestParamInfo<EarlyCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AboutWndTest, LooksAsItsListSaysAndItsLockedControlsFollowAResize) {
+  Ref<AboutWnd> splash = OpenSplash();
+  QWidget* content = ContentOf(splash);
+  EXPECT_EQ(content->size(), QSize(300, 150));
+  EXPECT_TRUE(NativeOf(splash)->windowTitle().isEmpty());
+  EXPECT_EQ(Geometry(WidgetOf(splash->StaticText5())), "20,76 260x16");
+  EXPECT_EQ(Geometry(WidgetOf(splash->Canvas1())), "20,34 265x45");
+  auto* label = qobject_cast<QLabel*>(WidgetOf(splash->StaticText5()));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text().toStdString(), kCreditLine);
+  EXPECT_EQ(label->palette().color(QPalette::WindowText).name().toStdString(), "#058207");
+  EXPECT_TRUE(label->alignment() & Qt::AlignHCenter);
+  EXPECT_EQ(splash->Canvas1()->Backdrop(), nullptr);
+
+  NativeOf(splash)->resize(NativeOf(splash)->size() + QSize(100, 60));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return content->size() == QSize(400, 210); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Geometry(WidgetOf(splash->StaticText5())) == "20,76 360x76"; }))
+      << Geometry(WidgetOf(splash->StaticText5()));
+  EXPECT_EQ(Geometry(WidgetOf(splash->Canvas1())), "20,34 365x105");
+
+  NativeOf(splash)->resize(NativeOf(splash)->size() - QSize(100, 60));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Geometry(WidgetOf(splash->Canvas1())) == "20,34 265x45"; }))
+      << Geometry(WidgetOf(splash->Canvas1()));
+  EXPECT_EQ(Geometry(WidgetOf(splash->StaticText5())), "20,76 260x16");
+  EXPECT_TRUE(messages_.empty());
+}
+
+}  // namespace
