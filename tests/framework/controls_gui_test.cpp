@@ -25,6 +25,7 @@
 
 #include "framework/picture.h"
 #include "framework/property_list.h"
+#include "framework/window.h"
 
 namespace {
 
@@ -97,6 +98,73 @@ class ControlsTest : public ::testing::Test {
 };
 
 constexpr const char* kKeyDown = "( TextArea, String ) as Boolean";
+
+// A window whose MouseDown records where the presses it gets were made.
+class ClickWnd : public Window {
+ public:
+  static const ClassInfo& ClassRecord() {
+    static const ClassInfo record = [] {
+      ClassInfo info;
+      info.fullName = "ControlsTest.ClickWnd";
+      info.base = &Window::ClassRecord();
+      info.factory = [] { return std::make_shared<ClickWnd>(); };
+      info.events[Window::kMouseDown] = MakeEventEntry(&ClickWnd::MouseDown);
+      return info;
+    }();
+    return RuntimeRegisterClass(record);
+  }
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+
+  bool MouseDown(int64_t x, int64_t y) {
+    presses.emplace_back(x, y);
+    return false;
+  }
+  std::vector<std::pair<int64_t, int64_t>> presses;
+};
+
+TEST(ControlsOnAWindow, UnboundPressesReachTheWindowAndOpaqueControlsPaintItsColour) {
+  auto window = RuntimeNewObject<ClickWnd>();
+  RuntimeMassPropertySetter(window, PropertyList({{"Width", Integer(300)},
+                                                  {"Height", Integer(200)},
+                                                  {"HasBackgroundColor", Boolean(true)},
+                                                  {"BackgroundColor", Colour(0x00FF00)}})
+                                        .Bytes());
+  window->Constructor();  // live from here on, with no controls of its own
+  auto add = [&](const char* name, const ClassInfo& cls, int64_t left) {
+    Ref<Object> control = window->New_(cls);
+    window->AddControl_(name, control);
+    RuntimeMassPropertySetter(control, PropertyList({{"Left", Integer(left)},
+                                                     {"Top", Integer(40)},
+                                                     {"Width", Integer(30)},
+                                                     {"Height", Integer(30)},
+                                                     {"Transparent", Boolean(false)}})
+                                           .Bytes());
+    return std::static_pointer_cast<RectControl>(control);
+  };
+  auto canvas = add("Canvas", Canvas::ClassRecord(), 50);
+  auto label = add("Label", Label::ClassRecord(), 100);
+  EXPECT_EQ(canvas->OwnerWindow(), window);
+  window->Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(static_cast<QWidget*>(window->NativeWindow())));
+  label->SetFocus();
+  EXPECT_FALSE(label->HasFocus()) << "a label takes no focus";
+
+  QTest::mouseClick(static_cast<QWidget*>(canvas->NativeWidget()), Qt::LeftButton, {}, QPoint(3, 4));
+  QTest::mouseClick(static_cast<QWidget*>(label->NativeWidget()), Qt::LeftButton, {}, QPoint(5, 6));
+  EXPECT_EQ(window->presses, (std::vector<std::pair<int64_t, int64_t>>{{53, 44}, {105, 46}}));
+
+  for (const auto& control : {canvas, label}) {
+    const QImage shot = static_cast<QWidget*>(control->NativeWidget())->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(1, 1), QColor(0, 0xff, 0)) << control->TextProperty("Name");
+  }
+
+  window->Close();
+  EXPECT_EQ(label->NativeWidget(), nullptr) << "the widget went with its window";
+  label->SetProperty("Left", int64_t{7});
+  label->SetFocus();
+  EXPECT_FALSE(label->HasFocus());
+  EXPECT_EQ(canvas->OwnerWindow(), window) << "the window object itself still exists";
+}
 
 TEST_F(ControlsTest, KeyDropppedByTheFilterNeverReachesTheField) {
   auto field = Make<TextArea>({{"Width", Integer(100)}, {"Height", Integer(20)}});
@@ -372,7 +440,6 @@ TEST_F(ControlsTest, ColoursAlignmentBorderAndBarsReachTheWidgets) {
   EXPECT_EQ(qlabel->palette().color(QPalette::WindowText), QColor(0x5d, 0xa3, 0x1e));
   EXPECT_EQ(qlabel->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
   EXPECT_EQ(qlabel->text(), "Credit");
-  EXPECT_TRUE(qlabel->autoFillBackground());
   EXPECT_EQ(qlabel->toolTip(), "tip");
   EXPECT_EQ(label->TextProperty("Value"), "Credit");
 }
@@ -441,6 +508,14 @@ TEST_F(ControlsTest, PushButtonActionOnAClick) {
   EXPECT_TRUE(qbutton->isDefault());
   QTest::mouseClick(qbutton, Qt::LeftButton);
   EXPECT_EQ(recorder_->actions, 1);
+
+  host_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(host_.get()));
+  QTest::keyClick(host_.get(), Qt::Key_Escape);
+  EXPECT_EQ(recorder_->actions, 1) << "no cancel button yet";
+  button->SetProperty("Cancel", true);
+  QTest::keyClick(host_.get(), Qt::Key_Escape);
+  EXPECT_EQ(recorder_->actions, 2) << "Escape presses the cancel button";
 }
 
 TEST_F(ControlsTest, AButtonReleasedByItsOwnHandlerGoesOnceTheClickIsOver) {
