@@ -542,6 +542,9 @@ void RectControl::PropertyChanged(const std::string& key) {
       keeper->SetLocks(BoolProperty("LockLeft"), BoolProperty("LockTop"), BoolProperty("LockRight"),
                        BoolProperty("LockBottom"));
     }
+  } else if (key == "Name") {
+    // Qt's own tools (accessibility, inspection, tests driving the real executable) find the widget by it.
+    widget->setObjectName(QString::fromStdString(TextProperty("Name")));
   } else if (key == "Enabled") {
     widget->setEnabled(BoolProperty("Enabled", true));
   } else if (key == "Visible") {
