@@ -1,0 +1,81 @@
+// Loaded into the real executable with LD_PRELOAD by the tests and the start-up benchmark, so that the program is
+// driven from outside as a user would drive it, with nothing in the program itself for testing.
+//
+// PALL_DRIVER=handover-close: waits for the calculator window ("Control") to appear, notes whether the splash
+//   window was shown first and how many picture canvases show a picture, then closes the calculator.
+// PALL_DRIVER=first-show: at the first window shown, writes one byte to the file descriptor PALL_DRIVER_FD and
+//   ends the process at once (the benchmark measures exec to first window).
+// PALL_DRIVER_REPORT names a file that receives "key=value" lines.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+
+namespace {
+
+QString reportPath;
+bool splashSeen = false;
+
+void Report(const QString& line) {
+  if (reportPath.isEmpty()) return;
+  QFile file(reportPath);
+  if (file.open(QIODevice::Append | QIODevice::Text)) file.write((line + "\n").toUtf8());
+}
+
+// A picture canvas shows a picture when its pixels are not all one colour.
+int CanvasesWithPictures(const QWidget* window) {
+  int count = 0;
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    const QString name = child->objectName();
+    if (name != "Canvas1" && name != "QCanvas" && name != "TitlePict") continue;
+    QImage image = child->grab().toImage();
+    bool varied = false;
+    for (int y = 0; y < image.height() && !varied; ++y)
+      for (int x = 0; x < image.width() && !varied; ++x) varied = image.pixel(x, y) != image.pixel(0, 0);
+    count += varied ? 1 : 0;
+  }
+  return count;
+}
+
+QWidget* VisibleWindow(const QString& title, bool anyTitle = false) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->isWindow() && (anyTitle || w->windowTitle() == title)) return w;
+  return nullptr;
+}
+
+void Install() {
+  const QByteArray mode = qgetenv("PALL_DRIVER");
+  reportPath = QString::fromLocal8Bit(qgetenv("PALL_DRIVER_REPORT"));
+  if (mode.isEmpty()) return;
+  auto* poll = new QTimer(QCoreApplication::instance());
+  poll->setInterval(mode == "first-show" ? 1 : 20);
+  QObject::connect(poll, &QTimer::timeout, [mode, poll] {
+    if (mode == "first-show") {
+      if (!VisibleWindow({}, true)) return;
+      int fd = qEnvironmentVariableIntValue("PALL_DRIVER_FD");
+      char byte = 1;
+      if (fd > 0 && write(fd, &byte, 1) != 1) std::_Exit(3);
+      std::_Exit(0);
+    }
+    if (QWidget* splash = VisibleWindow(QString()); splash && !splashSeen) {
+      splashSeen = true;
+      Report(QString("splash_pictures=%1").arg(CanvasesWithPictures(splash)));
+    }
+    if (QWidget* calculator = VisibleWindow("Control")) {
+      poll->stop();
+      Report(QString("splash_first=%1").arg(splashSeen ? 1 : 0));
+      Report(QString("calculator_pictures=%1").arg(CanvasesWithPictures(calculator)));
+      calculator->close();
+    }
+  });
+  poll->start();
+}
+
+}  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(Install)
