@@ -304,16 +304,14 @@ class CanvasWidget : public QWidget {
 
 QTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QTextEdit*>(impl.widget.data()); }
 
+// The alignment goes into the document's default text option only, so every paragraph, typed or set, takes it.
+// A block format merged into the paragraphs would do the same on screen, but an empty paragraph carrying one makes
+// QTextEdit swallow the first Return typed there, and a blank line could not be typed.
 void ApplyFieldAlignment(QTextEdit* field, Qt::Alignment alignment) {
   QTextDocument* document = field->document();
   QTextOption option = document->defaultTextOption();
   option.setAlignment(alignment);
   document->setDefaultTextOption(option);
-  QTextCursor cursor(document);
-  cursor.select(QTextCursor::Document);
-  QTextBlockFormat format;
-  format.setAlignment(alignment);
-  cursor.mergeBlockFormat(format);
 }
 
 bool IsBoldFormat(const QTextCharFormat& format, const QTextDocument& document) {
@@ -650,7 +648,6 @@ void TextArea::Text(const std::string& text) {
   QTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   field->setPlainText(InsideText(text));
-  // A new document drops the paragraphs' alignment; every paragraph gets it again.
   ApplyFieldAlignment(field, HorizontalAlignment(IntProperty("TextAlignment")));
   field->document()->clearUndoRedoStacks();
 }

@@ -241,22 +241,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ControlWndTest, WarningsComeOneAtATimeInFieldOrderBeforeTheReport) {
   Ref<ControlWnd> window = OpenCalculator();
-  Type(window->Nvariables(), "3");
+  Type(window->Nvariables(), "4");
   Type(window->ErrorFld(), ".05");
-  Type(window->InputFld1(), ".04\n-1\n2");
+  // A typed blank line is a field of its own: empty, so warned about and read as 0.
+  Type(window->InputFld1(), ".04\n\n-1\n2");
   std::vector<std::string> fieldWhileShown;
   onMessage_ = [&](const std::string&) { fieldWhileShown.push_back(window->InputFld1()->Text()); };
 
   Click(window->CalculateBtn());
 
   const std::string warning = "Please check the accuracy of test statistics";
-  EXPECT_EQ(messages_, (std::vector<std::string>{warning, warning}));
-  EXPECT_EQ(fieldWhileShown, (std::vector<std::string>{".04\r\n-1\r\n2", ".04\r\n-1\r\n2"}));
-  // Both warned values are used all the same: -1 sorts first, 2 last.
+  const std::string typed = ".04\r\n\r\n-1\r\n2";
+  EXPECT_EQ(messages_, (std::vector<std::string>{warning, warning, warning}));
+  EXPECT_EQ(fieldWhileShown, (std::vector<std::string>{typed, typed, typed}));
+  // The warned values are used all the same: -1 sorts first, the blank line's 0 next, 2 last.
   EXPECT_EQ(window->InputFld1()->Text(), Report({
-                                             "-1.0000       .0167          yes         .0167",
-                                             ".0400       .0250           no         .0167",
-                                             "2.0000       .0500           no         .0167",
+                                             "-1.0000       .0125          yes         .0125",
+                                             ".0000       .0167          yes         .0125",
+                                             ".0400       .0250           no         .0125",
+                                             "2.0000       .0500           no         .0125",
                                          }));
 }
 
