@@ -302,6 +302,13 @@ class CanvasWidget : public QWidget {
   std::weak_ptr<Object> owner_;
 };
 
+// A control's size comes from its list; marked as sized, Qt computes no size hint (and loads no font) for it
+// while the window is being built.
+void ShowSizedByList(QWidget* widget) {
+  widget->setAttribute(Qt::WA_Resized);
+  widget->show();
+}
+
 QTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QTextEdit*>(impl.widget.data()); }
 
 // The alignment goes into the document's default text option only, so every paragraph, typed or set, takes it.
@@ -601,7 +608,7 @@ void TextArea::CreateNative_(void* parentWidget) {
   field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   impl_->widget = field;
   impl_->geometryKeeper = new GeometryKeeper(field);
-  field->show();
+  ShowSizedByList(field);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
 
@@ -748,7 +755,7 @@ void Label::CreateNative_(void* parentWidget) {
   label->setFocusPolicy(Qt::NoFocus);
   impl_->widget = label;
   impl_->geometryKeeper = new GeometryKeeper(label);
-  label->show();
+  ShowSizedByList(label);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
 
@@ -789,7 +796,7 @@ void Canvas::CreateNative_(void* parentWidget) {
   canvas->setFocusPolicy(Qt::NoFocus);
   impl_->widget = canvas;
   impl_->geometryKeeper = new GeometryKeeper(canvas);
-  canvas->show();
+  ShowSizedByList(canvas);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
   Backdrop(backdrop_);
 }
@@ -858,7 +865,7 @@ void PushButton::CreateNative_(void* parentWidget) {
   QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
   impl_->widget = button;
   impl_->geometryKeeper = new GeometryKeeper(button);
-  button->show();
+  ShowSizedByList(button);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
 
