@@ -17,6 +17,7 @@
 #include <QTextEdit>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "framework/gui_thread.h"
 #include "framework/picture.h"
@@ -76,9 +77,11 @@ QFont ControlFont(const Object& object) {
   } else if (!name.empty() && !SameName(name, "System")) {
     font.setFamilies({QString::fromStdString(name)});
   }
-  // FontUnit 0 (points) is the only unit in use; other units are read as points too.
+  // FontUnit 0, the only unit in use: points of a layout at 72 units per inch, so one point is one logical unit,
+  // the unit of the controls' positions and sizes. The lists size their controls for that: a 47-column report in
+  // Courier 10 fits the 315-unit p-value field. Qt's points (at 96 dpi) would be a third larger and spill over.
   const double size = object.NumberProperty("FontSize", 0);
-  if (size > 0) font.setPointSizeF(size);
+  if (size > 0) font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
   font.setBold(object.BoolProperty("Bold"));
   font.setItalic(object.BoolProperty("Italic"));
   font.setUnderline(object.BoolProperty("Underline"));

@@ -391,7 +391,7 @@ TEST_F(ControlsTest, FontsFollowNameSizeAndStyle) {
                               {"Italic", Boolean(row.italic)},
                               {"Underline", Boolean(row.underline)}});
     const QFont font = static_cast<QWidget*>(label->NativeWidget())->font();
-    EXPECT_DOUBLE_EQ(font.pointSizeF(), row.size);
+    EXPECT_EQ(font.pixelSize(), static_cast<int>(row.size)) << "one point is one logical unit";
     EXPECT_EQ(font.bold(), row.bold);
     EXPECT_EQ(font.italic(), row.italic);
     EXPECT_EQ(font.underline(), row.underline);
