@@ -2,4 +2,4 @@
 // application's long version all show it.
 #pragma once
 
-inline constexpr const char kCreditLine[] = "\u00A9 2026 the Pallastrovane authors. All rights reserved.";
+inline constexpr const char kCreditLine[] = "\u00A9 2026 the Pallastrovane authors";

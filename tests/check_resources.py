@@ -29,7 +29,7 @@ EXPECTED_STRINGS = {
     "ProductName": "Pallastrovane",
     "OriginalFilename": "Pallastrovane.exe",
     "InternalName": "",
-    "LongVersion": "\u00a9 2026 the Pallastrovane authors. All rights reserved.",
+    "LongVersion": "\u00a9 2026 the Pallastrovane authors",
     "PackageInfo": "Pallastrovane",
     "Release": "Final",
     "CompanyName": "pallastrovane.invalid",
