@@ -4,6 +4,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 FUZZ_RUNS ?= 10000000
 FUZZ_SMOKE_RUNS ?= 20000
+FUZZ_JOBS ?= $(JOBS)
 
 .PHONY: all deps build run test test-default test-asan fuzz-smoke bench fuzz format-check clean
 
@@ -45,12 +46,18 @@ fuzz-smoke: fuzz-build
 	  "$$t" -runs=$(FUZZ_SMOKE_RUNS) -seed=1 -max_len=4096 build/fuzz/corpus/$$c || exit 1; \
 	done
 
+# The runs are shared out over FUZZ_JOBS processes; any crash, leak or sanitizer report in a job's log fails it.
 fuzz: deps fuzz-build
 	@for t in build/fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$t" ] || continue; \
-	  echo "== $$t: $(FUZZ_RUNS) runs"; \
 	  c=$$(basename $$t | sed 's/^fuzz_//'); mkdir -p build/fuzz/corpus/$$c && cp -r fuzz/corpus/$$c/. build/fuzz/corpus/$$c/; \
-	  "$$t" -runs=$(FUZZ_RUNS) -max_len=4096 -print_final_stats=1 build/fuzz/corpus/$$c || exit 1; \
+	  logs=build/fuzz/logs/$$c; rm -rf $$logs; mkdir -p $$logs; \
+	  echo "== $$t: $(FUZZ_RUNS) runs in $(FUZZ_JOBS) jobs"; start=$$(date +%s); \
+	  (cd $$logs && "$(CURDIR)/$$t" -jobs=$(FUZZ_JOBS) -workers=$(FUZZ_JOBS) -runs=$$(( $(FUZZ_RUNS) / $(FUZZ_JOBS) )) \
+	     -max_len=4096 -print_final_stats=1 "$(CURDIR)/build/fuzz/corpus/$$c" >/dev/null 2>&1); \
+	  if grep -l -E 'ERROR:|deadly signal|runtime error' $$logs/fuzz-*.log; then echo "$$t found a fault (see $$logs)"; exit 1; fi; \
+	  runs=$$(grep -h stat::number_of_executed_units $$logs/fuzz-*.log | awk '{s+=$$2} END {print s}'); \
+	  echo "   $$runs runs in $$(( $$(date +%s) - start )) s, nothing found"; \
 	done
 
 bench: build
