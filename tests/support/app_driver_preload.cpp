@@ -6,6 +6,8 @@
 // PALL_DRIVER=first-show: at the first window shown, writes one byte to the file descriptor PALL_DRIVER_FD and
 //   ends the process at once (the benchmark measures exec to first window). PALL_DRIVER=first-frame: the same once
 //   that window's content has been drawn once.
+// PALL_DRIVER=screenshot: types the worked example into the calculator, calculates and saves the window as the
+//   PNG file PALL_DRIVER_SHOT.
 // PALL_DRIVER_REPORT names a file that receives "key=value" lines.
 #include <unistd.h>
 
@@ -13,6 +15,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
@@ -49,6 +53,31 @@ QWidget* VisibleWindow(const QString& title, bool anyTitle = false) {
   return nullptr;
 }
 
+// Types into a control of the window as the keyboard would.
+void Type(QWidget* window, const char* control, const QString& text) {
+  QWidget* field = window->findChild<QWidget*>(control);
+  if (!field) return;
+  field->setFocus();
+  for (QChar c : text) {
+    const int key = c == '\n' ? int(Qt::Key_Return) : c.unicode();
+    const QString typed = c == '\n' ? QString("\r") : QString(c);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, typed);
+    QApplication::sendEvent(field, &press);
+    QApplication::sendEvent(field, &release);
+  }
+}
+
+// PALL_DRIVER=screenshot: the worked example typed in and calculated, the calculator saved to PALL_DRIVER_SHOT.
+void Screenshot(QWidget* calculator) {
+  Type(calculator, "Nvariables", "3");
+  Type(calculator, "ErrorFld", ".05");
+  Type(calculator, "InputFld1", ".04\n.01\n.03");
+  if (auto* calculate = calculator->findChild<QPushButton*>("CalculateBtn")) calculate->click();
+  calculator->grab().save(QString::fromLocal8Bit(qgetenv("PALL_DRIVER_SHOT")));
+  calculator->close();
+}
+
 void Install() {
   const QByteArray mode = qgetenv("PALL_DRIVER");
   reportPath = QString::fromLocal8Bit(qgetenv("PALL_DRIVER_REPORT"));
@@ -72,6 +101,10 @@ void Install() {
     }
     if (QWidget* calculator = VisibleWindow("Control")) {
       poll->stop();
+      if (mode == "screenshot") {
+        Screenshot(calculator);
+        return;
+      }
       Report(QString("splash_first=%1").arg(splashSeen ? 1 : 0));
       Report(QString("calculator_pictures=%1").arg(CanvasesWithPictures(calculator)));
       calculator->close();
