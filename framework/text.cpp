@@ -43,14 +43,14 @@ bool IsOverflow(const char* intBegin, const char* intEnd, const char* fracBegin,
 
 }  // namespace
 
-double Val(std::string_view text) {
+std::optional<NumberPrefix> ScanNumberPrefix(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p != end && (*p == ' ' || *p == '\t')) ++p;
 
-  bool negative = false;
+  NumberPrefix prefix;
   if (p != end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
+    prefix.negative = *p == '-';
     ++p;
   }
   const char* const intBegin = p;
@@ -61,7 +61,7 @@ double Val(std::string_view text) {
     fracBegin = intEnd + 1;
     fracEnd = SkipDigits(fracBegin, end);
   }
-  if (intBegin == intEnd && fracBegin == fracEnd) return 0.0;
+  if (intBegin == intEnd && fracBegin == fracEnd) return std::nullopt;
 
   // An exponent belongs to the number only when at least one digit follows the e and its sign.
   const char* numberEnd = fracEnd;
@@ -75,18 +75,37 @@ double Val(std::string_view text) {
       numberEnd = digitsEnd;
     }
   }
+  const auto view = [](const char* from, const char* to) {
+    return std::string_view(from, static_cast<std::size_t>(to - from));
+  };
+  prefix.wholeDigits = view(intBegin, intEnd);
+  prefix.fractionDigits = view(fracBegin, fracEnd);
+  prefix.exponent = view(expBegin, numberEnd);
+  prefix.number = view(intBegin, numberEnd);
+  return prefix;
+}
+
+double Val(std::string_view text) {
+  const std::optional<NumberPrefix> prefix = ScanNumberPrefix(text);
+  if (!prefix) return 0.0;
+  const char* const numberBegin = prefix->number.data();
+  const char* const numberEnd = numberBegin + prefix->number.size();
 
   // from_chars takes no plus sign, so it reads the unsigned number and the sign is applied here.
   double value = 0.0;
-  const auto [ptr, ec] = std::from_chars(intBegin, numberEnd, value, std::chars_format::general);
+  const auto [ptr, ec] = std::from_chars(numberBegin, numberEnd, value, std::chars_format::general);
   if (ec == std::errc::result_out_of_range) {
-    value = IsOverflow(intBegin, intEnd, fracBegin, fracEnd, expBegin, numberEnd) ? std::numeric_limits<double>::max()
-                                                                                  : 0.0;
+    const auto begin = [](std::string_view v) { return v.data(); };
+    const auto finish = [](std::string_view v) { return v.data() + v.size(); };
+    value = IsOverflow(begin(prefix->wholeDigits), finish(prefix->wholeDigits), begin(prefix->fractionDigits),
+                       finish(prefix->fractionDigits), begin(prefix->exponent), finish(prefix->exponent))
+                ? std::numeric_limits<double>::max()
+                : 0.0;
   } else if (ec != std::errc() || ptr != numberEnd) {
-    // The scan above admits only what from_chars reads; this is a guard, not a path.
+    // The scan admits only what from_chars reads; this is a guard, not a path.
     value = 0.0;
   }
-  return negative ? -value : value;
+  return prefix->negative ? -value : value;
 }
 
 std::string Format(double value, std::string_view pattern) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,20 @@
 // Reads the longest such prefix; a text without one gives 0. A number beyond the range of double gives the largest
 // finite double of its sign, one too small for it gives 0; never NaN or infinity.
 double Val(std::string_view text);
+
+// The number prefix that Val reads, as views into the text: the sign, the digits before and after the point, the
+// exponent's digits with their sign (empty when there is none), and the unsigned number as written. Callers that
+// must reason about the decimal value itself, not its nearest double, read it from here so they agree with Val.
+struct NumberPrefix {
+  bool negative = false;
+  std::string_view wholeDigits;
+  std::string_view fractionDigits;
+  std::string_view exponent;
+  std::string_view number;
+};
+
+// The longest number prefix of the text by Val's grammar; nullopt when the text has none.
+std::optional<NumberPrefix> ScanNumberPrefix(std::string_view text);
 
 // The value written after the pattern. Only ".0000" is supported: rounded to four decimals, with no 0 before the
 // point when the whole part is 0 (".0167", "1.0000", "-.0100"); a value that rounds to zero gives ".0000" with no
