@@ -19,7 +19,8 @@ constexpr std::string_view kRule = "++++++++++++++++++++++++++++++++++++++++++++
 constexpr std::string_view kHeader1 = "          Sequential                   Simple";
 constexpr std::string_view kHeader2 = "Test p    Critical p   Significant   Critical p";
 constexpr std::string_view kUnderline = "++++++    ++++++++++   +++++++++++   ++++++++++";
-constexpr std::string_view kCredit = "Pallastrovane 2.0, (c) 2026 the Pallastrovane authors";
+// No wider than the rules, so that it does not wrap in the p-value field.
+constexpr std::string_view kCredit = "Pallastrovane 2.0 by the Pallastrovane authors";
 
 // Truncates toward zero only a value that fits: converting an out-of-range double to an integer is undefined.
 std::optional<std::int64_t> TruncateToInt64(double value) {

@@ -26,7 +26,7 @@ const std::string kWorkedExampleReport =
     ".0300       .0250           no         .0167\r\n"
     ".0400       .0500           no         .0167\r\n"
     "+++++++++++++++++++++++++++++++++++++++++++++++\r\n"
-    "Pallastrovane 2.0, (c) 2026 the Pallastrovane authors";
+    "Pallastrovane 2.0 by the Pallastrovane authors";
 
 struct Outcome {
   std::optional<std::string> report;
@@ -116,7 +116,8 @@ TEST(CalculateReportTest, ColumnsLineUpUnderHeaders) {
   EXPECT_EQ(lines[4].substr(23, 7), "    yes");
   EXPECT_EQ(lines[4].substr(39, 5), ".0167");
   EXPECT_EQ(lines[5].substr(23, 7), "     no");
-  EXPECT_EQ(lines[8], "Pallastrovane 2.0, (c) 2026 the Pallastrovane authors");
+  EXPECT_EQ(lines[8], "Pallastrovane 2.0 by the Pallastrovane authors");
+  EXPECT_LE(lines[8].size(), lines[0].size()) << "the credit line is no wider than the rules";
 }
 
 struct RefusalCase {
