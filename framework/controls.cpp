@@ -314,12 +314,15 @@ void ShowSizedByList(QWidget* widget) {
 
 QTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QTextEdit*>(impl.widget.data()); }
 
-// The alignment goes into the document's default text option only, so every paragraph, typed or set, takes it.
+// The alignment goes into the document's default text option only, so every paragraph, typed or set, takes it;
+// replacing the text keeps it.
 // A block format merged into the paragraphs would do the same on screen, but an empty paragraph carrying one makes
 // QTextEdit swallow the first Return typed there, and a blank line could not be typed.
 void ApplyFieldAlignment(QTextEdit* field, Qt::Alignment alignment) {
   QTextDocument* document = field->document();
   QTextOption option = document->defaultTextOption();
+  // Setting it lays the whole document out again, even unchanged.
+  if (option.alignment() == alignment) return;
   option.setAlignment(alignment);
   document->setDefaultTextOption(option);
 }
@@ -657,8 +660,8 @@ void TextArea::Text(const std::string& text) {
   RequireGuiThread_("TextArea.Text");
   QTextEdit* field = FieldOf(*impl_);
   if (!field) return;
+  // The document keeps its default text option, and with it the alignment.
   field->setPlainText(InsideText(text));
-  ApplyFieldAlignment(field, HorizontalAlignment(IntProperty("TextAlignment")));
   field->document()->clearUndoRedoStacks();
 }
 
