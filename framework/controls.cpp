@@ -33,17 +33,6 @@ bool SameName(std::string_view a, std::string_view b) {
                     [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(y); });
 }
 
-// Releases a Qt object now, or after the event loop gets back when one of our handlers is on the stack.
-void ReleaseQtObject(QObject* object) {
-  if (!object) return;
-  if (QtDispatchScope::Active()) {
-    if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
-    object->deleteLater();
-  } else {
-    delete object;
-  }
-}
-
 bool IsPrintable(char32_t c) { return c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0); }
 
 uint32_t ColourProperty(const Object& object, const std::string& name, uint32_t fallback) {
@@ -367,6 +356,16 @@ ControlImpl::~ControlImpl() {
   if (!QCoreApplication::instance()) return;
   ReleaseQtObject(timer.data());
   ReleaseQtObject(widget.data());
+}
+
+void ReleaseQtObject(QObject* object) {
+  if (!object) return;
+  if (QtDispatchScope::Active()) {
+    if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
+    object->deleteLater();
+  } else {
+    delete object;
+  }
 }
 
 std::optional<std::string> FrameworkKeyText(const QKeyEvent& event) {

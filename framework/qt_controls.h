@@ -29,6 +29,10 @@ class QtDispatchScope {
   static bool Active();
 };
 
+// Deletes a Qt object now, or hides it and deletes it once the event loop gets back when one of our handlers is on
+// the stack (the object whose event is being handled may be this one).
+void ReleaseQtObject(QObject* object);
+
 // A text field's text outside Qt: line breaks are CR LF and a character beyond the BMP is one character.
 // Inside Qt, a line break is one position and such a character two UTF-16 units.
 std::string OutsideText(const QString& plain);

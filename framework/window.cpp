@@ -35,18 +35,6 @@ std::vector<Ref<Window>>& LiveWindows() {
   return *live;
 }
 
-// Deletes a Qt object now, or once the event loop gets back when one of our handlers is on the stack (the object
-// whose event is being handled may be this one).
-void ReleaseQt(QObject* object) {
-  if (!object) return;
-  if (QtDispatchScope::Active()) {
-    if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
-    object->deleteLater();
-  } else {
-    delete object;
-  }
-}
-
 int ToQtSize(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, QWIDGETSIZE_MAX)); }
 
 enum class EditCommand { kNone, kUndo, kCut, kCopy, kPaste, kClear, kSelectAll };
@@ -262,7 +250,7 @@ WindowImpl::~WindowImpl() {
   if (widget) {
     widget->impl = nullptr;
     // Widgets must not outlive their QApplication, nor be touched after it is gone.
-    if (QCoreApplication::instance()) ReleaseQt(widget.data());
+    if (QCoreApplication::instance()) ReleaseQtObject(widget.data());
   }
 }
 
@@ -342,7 +330,7 @@ void WindowImpl::ApplyFrame() {
 
 void WindowImpl::BuildQtMenuBar() {
   menuEntries.clear();
-  if (qtMenuBar) ReleaseQt(qtMenuBar.data());
+  if (qtMenuBar) ReleaseQtObject(qtMenuBar.data());
   qtMenuBar = nullptr;
   if (menuBar && widget) {
     qtMenuBar = new QMenuBar(widget);
@@ -496,7 +484,7 @@ void WindowImpl::Discard() {
     widget = nullptr;
     content = nullptr;
     qtMenuBar = nullptr;
-    ReleaseQt(w);
+    ReleaseQtObject(w);
   }
 }
 
