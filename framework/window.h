@@ -85,7 +85,9 @@ class Window : public Object {
   void MenuBar(const Ref<::MenuBar>& menuBar);
   Ref<::MenuBar> MenuBar() const;
 
-  // Raises a window event: runs the class's entry for it, if filled, through the exception helper.
+  // Raises a window event: runs the class's entry for it, if filled, and gives its result. A failure passes to the
+  // caller, so that one while the window is built passes out of Constructor; events a user causes reach this
+  // through RuntimeRunHandler.
   bool RaiseEvent(int event, EventArgs& args);
 
   // For the framework's Qt side and for tests: the top-level QWidget* and the content QWidget* as void*.
