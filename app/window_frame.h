@@ -70,28 +70,28 @@ class WindowFrame : public Window {
   // construct, register, fetch back, backdrop (canvases), property list, binding. A failure stops here and passes on.
   void BuildControls(std::span<const ControlSpec<W>> table) {
     Ref<W> self = RuntimeCheckCast<W>(shared_from_this());
-    for (const ControlSpec<W>& spec : table) {
+    for (const ControlSpec<W>& row : table) {
       {
-        Ref<Object> made = New_(spec.cls());
+        Ref<Object> made = New_(row.cls());
         static_cast<Control&>(*made).Constructor();
-        AddControl_(spec.name, made);
+        AddControl_(row.name, made);
       }
-      Ref<Object> control = Fetch(spec);
-      if (spec.backdrop) {
-        RuntimeCheckCast<Canvas>(control)->Backdrop(spec.backdrop());
-        control = Fetch(spec);
+      Ref<Object> control = Fetch(row);
+      if (row.backdrop) {
+        RuntimeCheckCast<Canvas>(control)->Backdrop(row.backdrop());
+        control = Fetch(row);
       }
-      SetProperties_(control, *spec.properties);
-      if (spec.binding.make) {
-        control = Fetch(spec);
-        RuntimeAddEventHandler(control, spec.binding.event, spec.binding.make(self, spec.binding.signature));
+      SetProperties_(control, *row.properties);
+      if (row.binding.make) {
+        control = Fetch(row);
+        RuntimeAddEventHandler(control, row.binding.event, row.binding.make(self, row.binding.signature));
       }
     }
   }
 
  private:
-  Ref<Object> Fetch(const ControlSpec<W>& spec) const {
-    return RequireObject(RuntimeCheckCast(ControlByName_(spec.name), spec.castTo()), spec.name);
+  Ref<Object> Fetch(const ControlSpec<W>& row) const {
+    return RequireObject(RuntimeCheckCast(ControlByName_(row.name), row.castTo()), row.name);
   }
 };
 
