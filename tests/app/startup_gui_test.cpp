@@ -14,6 +14,7 @@
 #include "framework/runtime.h"
 #include "framework/services.h"
 #include "framework/window.h"
+#include "tests/support/gui_test_support.h"
 #include "windows/about_wnd.h"
 
 namespace {
@@ -33,9 +34,7 @@ class StartupTest : public ::testing::Test {
   }
   void TearDown() override {
     SetStartupObserverForTesting(nullptr);
-    SetMessagePresenterForTesting(nullptr);
-    for (const Ref<Window>& w : RuntimeLiveWindows()) w->Close();
-    QCoreApplication::processEvents();
+    testing_support::ResetProgramState();
   }
 
   // Runs the start-up; while the loop runs, a key in the splash window hands over and the calculator is closed.
@@ -80,8 +79,7 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndEndsWithTheCloseOfTheCalculator) {
     EXPECT_EQ(RuntimeEntryArguments().commandLine, commandLine);
     EXPECT_EQ(RuntimeEntryArguments().previousInstance, nullptr);
     EXPECT_EQ(RuntimeEntryArguments().showMode, 1);
-    for (const Ref<Window>& w : RuntimeLiveWindows()) w->Close();
-    QCoreApplication::processEvents();
+    testing_support::CloseAllWindows();
   }
 }
 

@@ -30,6 +30,7 @@
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/services.h"
+#include "tests/support/gui_test_support.h"
 #include "windows/about_wnd.h"
 #include "windows/description_wnd.h"
 
@@ -84,13 +85,7 @@ class ControlWndTest : public ::testing::Test {
     });
   }
 
-  void TearDown() override {
-    for (const Ref<Window>& window : RuntimeLiveWindows()) window->Close();
-    QTest::qWait(0);
-    SetMessagePresenterForTesting({});
-    SetPictureLoaderForTesting({});
-    RuntimeResetForTesting();
-  }
+  void TearDown() override { testing_support::ResetProgramState(); }
 
   // The calculator as the splash window's hand-over leaves it: built, shown and active.
   Ref<ControlWnd> OpenCalculator() {

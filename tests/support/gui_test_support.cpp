@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QTest>
 
+#include "framework/picture.h"
+#include "framework/runtime.h"
 #include "framework/services.h"
 
 namespace testing_support {
@@ -27,6 +29,14 @@ void FlushDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent
 void CloseAllWindows() {
   for (const Ref<Window>& window : RuntimeLiveWindows()) window->Close();
   FlushDeferredDeletes();
+}
+
+void ResetProgramState() {
+  CloseAllWindows();
+  QCoreApplication::processEvents();
+  SetMessagePresenterForTesting({});
+  SetPictureLoaderForTesting({});
+  RuntimeResetForTesting();
 }
 
 MessageRecorder::MessageRecorder() {

@@ -22,6 +22,9 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 void FlushDeferredDeletes();
 // Closes every live window (running its Close handler) and deletes what that released.
 void CloseAllWindows();
+// What a test of the program's windows leaves behind, undone: every window closed, the real message box and
+// resource manager back, and the run-time's start-up state (exit code, quit request) forgotten.
+void ResetProgramState();
 
 // Records every message box text instead of showing it, for its lifetime.
 class MessageRecorder {

@@ -17,6 +17,7 @@
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/services.h"
+#include "tests/support/gui_test_support.h"
 
 namespace {
 
@@ -38,13 +39,7 @@ class AboutWndTest : public ::testing::Test {
     SetMessagePresenterForTesting([this](const std::string& text) { messages_.push_back(text); });
   }
 
-  void TearDown() override {
-    for (const Ref<Window>& window : RuntimeLiveWindows()) window->Close();
-    QTest::qWait(0);
-    SetMessagePresenterForTesting({});
-    SetPictureLoaderForTesting({});
-    RuntimeResetForTesting();
-  }
+  void TearDown() override { testing_support::ResetProgramState(); }
 
   // The splash window as the late start-up leaves it: built and shown.
   Ref<AboutWnd> OpenSplash() {

@@ -16,6 +16,7 @@
 
 #include "framework/runtime.h"
 #include "framework/services.h"
+#include "tests/support/gui_test_support.h"
 #include "windows/description_text.h"
 
 namespace {
@@ -58,12 +59,7 @@ class DescriptionWndTest : public ::testing::Test {
   void SetUp() override {
     SetMessagePresenterForTesting([this](const std::string& text) { messages_.push_back(text); });
   }
-  void TearDown() override {
-    for (const Ref<Window>& window : RuntimeLiveWindows()) window->Close();
-    QTest::qWait(0);
-    SetMessagePresenterForTesting({});
-    RuntimeResetForTesting();
-  }
+  void TearDown() override { testing_support::ResetProgramState(); }
 
   static Ref<DescriptionWnd> Open() {
     Ref<DescriptionWnd> window = DescriptionWnd::Implicit();
