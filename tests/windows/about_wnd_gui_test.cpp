@@ -18,6 +18,7 @@
 #include "framework/runtime.h"
 #include "framework/services.h"
 #include "tests/support/gui_test_support.h"
+#include "windows/description_wnd.h"
 
 namespace {
 
@@ -138,6 +139,33 @@ TEST_F(AboutWndTest, LooksAsItsListSaysAndItsLockedControlsFollowAResize) {
       << Geometry(WidgetOf(splash->Canvas1()));
   EXPECT_EQ(Geometry(WidgetOf(splash->StaticText5())), "20,76 260x16");
   EXPECT_TRUE(messages_.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Each window class answers the event query from the entries it fills, and from nothing else.
+TEST_F(AboutWndTest, EachWindowClassReportsExactlyTheEventsItHandles) {
+  Ref<AboutWnd> splash = OpenSplash();
+  Ref<ControlWnd> calculator = ControlWnd::Implicit();
+  Ref<DescriptionWnd> description = DescriptionWnd::Implicit();
+  struct Row {
+    const char* event;
+    bool splash, calculator, description;
+  };
+  const Row rows[] = {
+      {"CreateControls", true, true, true},   {"Layout", true, true, true},         {"KeyDown", true, false, false},
+      {"MouseDown", true, false, false},      {"Activate", false, true, false},     {"Close", false, true, false},
+      {"AddMenuHandlers", false, true, true}, {"Open", false, false, true},         {"Paint", false, false, false},
+      {"CancelClose", false, false, false},   {"NoSuchEvent", false, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.event);
+    EXPECT_EQ(splash->IsEventImplemented(row.event), row.splash);
+    EXPECT_EQ(calculator->IsEventImplemented(row.event), row.calculator);
+    EXPECT_EQ(description->IsEventImplemented(row.event), row.description);
+  }
 }
 
 }  // namespace
