@@ -35,7 +35,11 @@ std::vector<Ref<Window>>& LiveWindows() {
   return *live;
 }
 
-int ToQtSize(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, QWIDGETSIZE_MAX)); }
+// Clamped before the menu bar's height is added, so that no list value can overflow the sum.
+int ToQtSize(int64_t value, int extra = 0) {
+  const int64_t clamped = std::clamp<int64_t>(value, 0, QWIDGETSIZE_MAX);
+  return static_cast<int>(std::min<int64_t>(clamped + extra, QWIDGETSIZE_MAX));
+}
 
 enum class EditCommand { kNone, kUndo, kCut, kCopy, kPaste, kClear, kSelectAll };
 
@@ -306,9 +310,9 @@ void WindowImpl::ApplyGeometry() {
     widget->setFixedSize(wanted);
   } else {
     widget->setMinimumSize(ToQtSize(window.IntProperty("MinimumWidth", 0)),
-                           ToQtSize(window.IntProperty("MinimumHeight", 0) + bar));
+                           ToQtSize(window.IntProperty("MinimumHeight", 0), bar));
     widget->setMaximumSize(ToQtSize(window.IntProperty("MaximumWidth", QWIDGETSIZE_MAX)),
-                           ToQtSize(window.IntProperty("MaximumHeight", QWIDGETSIZE_MAX) + bar));
+                           ToQtSize(window.IntProperty("MaximumHeight", QWIDGETSIZE_MAX), bar));
     widget->resize(wanted);
   }
   LayOutChildren(wanted.expandedTo(widget->minimumSize()).boundedTo(widget->maximumSize()));

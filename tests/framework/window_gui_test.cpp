@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <limits>
 #include <optional>
 #include <thread>
 
@@ -277,6 +278,26 @@ TEST_F(WindowTest, GeometryTitleAndFrameReadBackFromQt) {
     }
     window->Close();
   }
+}
+
+// The menu bar's height is added to the list's limits; the largest limit a list can hold must not wrap around.
+TEST_F(WindowTest, LimitsBeyondQtsLargestSizeStayTheLargestSizeBelowAMenuBar) {
+  auto bar = RuntimeNewObject<MenuBar>();
+  auto edit = RuntimeNewObject<MenuItem>();
+  edit->Name("EditMenu");
+  edit->Text("&Edit");
+  bar->AddMenu(edit);
+  constexpr int64_t kLargest = std::numeric_limits<int64_t>::max();
+  Rehearse(
+      WindowList(
+          300, 150,
+          {{"Resizeable", Boolean(true)}, {"MaximumWidth", Integer(kLargest)}, {"MaximumHeight", Integer(kLargest)}}),
+      "", bar);
+  Ref<LogWnd> window = Build();
+  QWidget* top = WidgetOf(window);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
+  EXPECT_EQ(top->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+  EXPECT_EQ(ContentOf(window)->size(), QSize(300, 150));
 }
 
 TEST_F(WindowTest, BackgroundColourIsPaintedBehindTheControls) {
