@@ -33,18 +33,23 @@ bool PrintTextAreaBlock(const Ref<TextArea>& field, int width, int height) {
   QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dialog(&printer, nullptr);
   if (dialog.exec() != QDialog::Accepted) return false;
+  return DrawTextAreaBlock(field, &printer, printer.resolution() / 72.0, width, height);
+}
 
+bool DrawTextAreaBlock(const Ref<TextArea>& field, void* paintDevice, double unitsPerPoint, int width, int height) {
+  RequireGuiThread_("TextArea.Print");
+  RequireObject(field, "field");
   QTextDocument* source = FieldDocument(*field);
   if (!source) return false;
-  // A copy, so that laying the text out at the printed width leaves the field's own layout alone.
+  // A copy, so that laying the text out at the printed width leaves the field's own layout alone. It is laid out in
+  // logical units, where the fields' fonts are sized, and the painter scales it: laid out for the printer's own
+  // resolution, a 10-unit font would be 10 printer dots high.
   std::unique_ptr<QTextDocument> document(source->clone());
-  // Laid out for the printer itself, so that fonts are measured at its resolution; sizes are given in points.
-  document->documentLayout()->setPaintDevice(&printer);
-  const double pointsToDevice = printer.resolution() / 72.0;
-  document->setTextWidth(width * pointsToDevice);
+  document->setTextWidth(width);
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  document->drawContents(&painter, QRectF(0, 0, width * pointsToDevice, height * pointsToDevice));
+  if (!painter.begin(static_cast<QPaintDevice*>(paintDevice))) return false;
+  painter.scale(unitsPerPoint, unitsPerPoint);
+  document->drawContents(&painter, QRectF(0, 0, width, height));
   painter.end();
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QImage>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/printing.h"
 #include "framework/runtime.h"
 #include "framework/services.h"
 #include "tests/support/gui_test_support.h"
@@ -211,6 +213,43 @@ TEST_F(DescriptionWndTest, PrintHandlerReturnsFalseWhenThePrintDialogIsCancelled
   EXPECT_TRUE(sawDialog);
   EXPECT_NE(window->MenuHandler("ControlMenuItem"), nullptr);
   EXPECT_NE(window->MenuHandler("AboutMenuItem"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The printed block keeps the text's size in points: drawn at four device units to a point, a line of the
+// description is about four times as high as on screen, and the block ends at its width and height.
+TEST_F(DescriptionWndTest, PrintedBlockKeepsTheTextsSizeInPoints) {
+  Ref<DescriptionWnd> window = DescriptionWnd::Implicit();
+  constexpr double kUnitsPerPoint = 4;
+  constexpr int kBlock = 540;
+  QImage page(kBlock * 5, kBlock * 5, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  // Like a printer, the page has the resolution of its units: 288 dots an inch.
+  page.setDotsPerMeterX(static_cast<int>(72 * kUnitsPerPoint / 0.0254));
+  page.setDotsPerMeterY(static_cast<int>(72 * kUnitsPerPoint / 0.0254));
+  ASSERT_TRUE(DrawTextAreaBlock(window->DescribeFld2(), &page, kUnitsPerPoint, kBlock, kBlock));
+
+  // The title line's ink: from the first inked row down to the first blank row after it.
+  auto rowHasInk = [&](int y) {
+    for (int x = 0; x < page.width(); ++x)
+      if (page.pixel(x, y) != qRgb(255, 255, 255)) return true;
+    return false;
+  };
+  int top = 0;
+  while (top < page.height() && !rowHasInk(top)) ++top;
+  int bottom = top;
+  while (bottom < page.height() && rowHasInk(bottom)) ++bottom;
+  const int titleHeight = bottom - top;
+  // The field's font is 11 units: its capitals are about 8 units high on screen, so about 32 device units here.
+  EXPECT_GT(titleHeight, 20);
+  EXPECT_LT(titleHeight, 80);
+
+  int lastInk = page.height() - 1;
+  while (lastInk > 0 && !rowHasInk(lastInk)) --lastInk;
+  EXPECT_LE(lastInk, kBlock * kUnitsPerPoint) << "nothing is drawn below the block";
 }
 
 }  // namespace
