@@ -19,7 +19,7 @@
 
 namespace {
 
-QWidget* Native(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeWindow()); }
+using testing_support::WidgetOf;
 
 class StartupTest : public ::testing::Test {
  protected:
@@ -42,10 +42,10 @@ class StartupTest : public ::testing::Test {
     QTimer::singleShot(0, [this] {
       Ref<Window> splash = GetImplicitWindow_("AboutWnd.AboutWnd");
       splashShownFirst = splash && splash->IsVisible() && !GetImplicitWindow_("ControlWnd.ControlWnd");
-      if (splash) QTest::keyClick(Native(splash), Qt::Key_A);
+      if (splash) QTest::keyClick(WidgetOf(splash), Qt::Key_A);
       Ref<Window> calculator = GetImplicitWindow_("ControlWnd.ControlWnd");
       calculatorAfterKey = calculator && calculator->IsVisible() && !splash->IsVisible();
-      if (calculator) Native(calculator)->close();
+      if (calculator) WidgetOf(calculator)->close();
     });
     int moduleInstance = 0;
     return wWinMain(&moduleInstance, nullptr, commandLine, 1);

@@ -36,9 +36,8 @@
 
 namespace {
 
-QWidget* NativeOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeWindow()); }
-QWidget* ContentOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeContent()); }
-QWidget* WidgetOf(const Ref<Control>& control) { return static_cast<QWidget*>(control->NativeWidget()); }
+using testing_support::ContentOf;
+using testing_support::WidgetOf;
 
 std::string Rgb(const QColor& colour) { return colour.name().toStdString(); }
 
@@ -90,9 +89,9 @@ class ControlWndTest : public ::testing::Test {
   // The calculator as the splash window's hand-over leaves it: built, shown and active.
   Ref<ControlWnd> OpenCalculator() {
     Ref<ControlWnd> window = ControlWnd::Implicit();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(NativeOf(window)));
-    NativeOf(window)->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(NativeOf(window)));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(WidgetOf(window)));
+    WidgetOf(window)->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(WidgetOf(window)));
     return window;
   }
 
@@ -113,7 +112,7 @@ class ControlWndTest : public ::testing::Test {
 
   // The Edit menu's item of that caption, with the menu that holds it.
   static std::pair<QMenu*, QAction*> EditItem(const Ref<ControlWnd>& window, const QString& caption) {
-    for (QMenuBar* bar : NativeOf(window)->findChildren<QMenuBar*>()) {
+    for (QMenuBar* bar : WidgetOf(window)->findChildren<QMenuBar*>()) {
       for (QAction* top : bar->actions()) {
         if (!top->menu()) continue;
         for (QAction* item : top->menu()->actions()) {
@@ -409,13 +408,13 @@ TEST_F(ControlWndTest, ActivatingWithNoSplashWindowBuildsOneAndHidesIt) {
   Ref<Window> splash = GetImplicitWindow_(AboutWnd::kFullName);
   ASSERT_NE(splash, nullptr);
   EXPECT_FALSE(splash->IsVisible());
-  EXPECT_FALSE(NativeOf(splash)->isVisible());
+  EXPECT_FALSE(WidgetOf(splash)->isVisible());
 }
 
 TEST_F(ControlWndTest, ClosingTheCalculatorQuitsWithCodeZero) {
   Ref<ControlWnd> window = OpenCalculator();
   ASSERT_FALSE(RuntimeQuitRequested());
-  NativeOf(window)->close();
+  WidgetOf(window)->close();
   EXPECT_TRUE(RuntimeQuitRequested());
   EXPECT_EQ(RuntimeExit(), 0);
   EXPECT_FALSE(window->IsLive());
@@ -496,19 +495,19 @@ std::string TabChain(const Ref<ControlWnd>& w) {
 
 TEST_F(ControlWndTest, LooksAsItsListsSay) {
   Ref<ControlWnd> window = OpenCalculator();
-  QWidget* top = NativeOf(window);
+  QWidget* top = WidgetOf(window);
   const std::string white = "#ffffff";
   const std::string green = "#187534";
   const std::vector<LookCase> cases = {
       {"ContentSize",
        [](auto& w) { return std::to_string(ContentOf(w)->width()) + "x" + std::to_string(ContentOf(w)->height()); },
        "470x460"},
-      {"Title", [](auto& w) { return NativeOf(w)->windowTitle().toStdString(); }, "Control"},
-      {"FixedSize", [](auto& w) { return std::to_string(NativeOf(w)->minimumSize() == NativeOf(w)->maximumSize()); },
+      {"Title", [](auto& w) { return WidgetOf(w)->windowTitle().toStdString(); }, "Control"},
+      {"FixedSize", [](auto& w) { return std::to_string(WidgetOf(w)->minimumSize() == WidgetOf(w)->maximumSize()); },
        "1"},
       {"FrameButtons",
        [](auto& w) {
-         const Qt::WindowFlags f = NativeOf(w)->windowFlags();
+         const Qt::WindowFlags f = WidgetOf(w)->windowFlags();
          return std::string(f & Qt::WindowCloseButtonHint ? "close" : "") +
                 (f & Qt::WindowMinimizeButtonHint ? " min" : "") + (f & Qt::WindowMaximizeButtonHint ? " max" : "") +
                 (f & Qt::WindowFullscreenButtonHint ? " full" : "");

@@ -22,9 +22,8 @@
 
 namespace {
 
-QWidget* NativeOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeWindow()); }
-QWidget* ContentOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeContent()); }
-QWidget* WidgetOf(const Ref<Control>& control) { return static_cast<QWidget*>(control->NativeWidget()); }
+using testing_support::ContentOf;
+using testing_support::WidgetOf;
 
 std::string Geometry(QWidget* widget) {
   const QRect r = widget->geometry();
@@ -45,7 +44,7 @@ class AboutWndTest : public ::testing::Test {
   // The splash window as the late start-up leaves it: built and shown.
   Ref<AboutWnd> OpenSplash() {
     Ref<AboutWnd> splash = AboutWnd::Implicit();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(NativeOf(splash)));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(WidgetOf(splash)));
     return splash;
   }
 
@@ -105,8 +104,8 @@ TEST_P(AboutWndEarlyTest, HandsOverAtOnceAndTheTimerLaterOnlyShowsTheCalculatorA
 INSTANTIATE_TEST_SUITE_P(
     Early, AboutWndEarlyTest,
     ::testing::Values(
-        EarlyCase{"KeyPress", [](const Ref<AboutWnd>& s) { QTest::keyClick(NativeOf(s), Qt::Key_A); }},
-        EarlyCase{"ReturnKey", [](const Ref<AboutWnd>& s) { QTest::keyClick(NativeOf(s), Qt::Key_Return); }},
+        EarlyCase{"KeyPress", [](const Ref<AboutWnd>& s) { QTest::keyClick(WidgetOf(s), Qt::Key_A); }},
+        EarlyCase{"ReturnKey", [](const Ref<AboutWnd>& s) { QTest::keyClick(WidgetOf(s), Qt::Key_Return); }},
         EarlyCase{"ClickOnGround",
                   [](const Ref<AboutWnd>& s) { QTest::mouseClick(ContentOf(s), Qt::LeftButton, {}, QPoint(5, 5)); }},
         EarlyCase{
@@ -118,7 +117,7 @@ TEST_F(AboutWndTest, LooksAsItsListSaysAndItsLockedControlsFollowAResize) {
   Ref<AboutWnd> splash = OpenSplash();
   QWidget* content = ContentOf(splash);
   EXPECT_EQ(content->size(), QSize(300, 150));
-  EXPECT_TRUE(NativeOf(splash)->windowTitle().isEmpty());
+  EXPECT_TRUE(WidgetOf(splash)->windowTitle().isEmpty());
   EXPECT_EQ(Geometry(WidgetOf(splash->StaticText5())), "20,76 260x16");
   EXPECT_EQ(Geometry(WidgetOf(splash->Canvas1())), "20,34 265x45");
   auto* label = qobject_cast<QLabel*>(WidgetOf(splash->StaticText5()));
@@ -128,13 +127,13 @@ TEST_F(AboutWndTest, LooksAsItsListSaysAndItsLockedControlsFollowAResize) {
   EXPECT_TRUE(label->alignment() & Qt::AlignHCenter);
   EXPECT_EQ(splash->Canvas1()->Backdrop(), nullptr);
 
-  NativeOf(splash)->resize(NativeOf(splash)->size() + QSize(100, 60));
+  WidgetOf(splash)->resize(WidgetOf(splash)->size() + QSize(100, 60));
   ASSERT_TRUE(QTest::qWaitFor([&] { return content->size() == QSize(400, 210); }));
   EXPECT_TRUE(QTest::qWaitFor([&] { return Geometry(WidgetOf(splash->StaticText5())) == "20,76 360x76"; }))
       << Geometry(WidgetOf(splash->StaticText5()));
   EXPECT_EQ(Geometry(WidgetOf(splash->Canvas1())), "20,34 365x105");
 
-  NativeOf(splash)->resize(NativeOf(splash)->size() - QSize(100, 60));
+  WidgetOf(splash)->resize(WidgetOf(splash)->size() - QSize(100, 60));
   EXPECT_TRUE(QTest::qWaitFor([&] { return Geometry(WidgetOf(splash->Canvas1())) == "20,34 265x45"; }))
       << Geometry(WidgetOf(splash->Canvas1()));
   EXPECT_EQ(Geometry(WidgetOf(splash->StaticText5())), "20,76 260x16");

@@ -23,9 +23,8 @@
 
 namespace {
 
-QWidget* NativeOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeWindow()); }
-QWidget* ContentOf(const Ref<Window>& window) { return static_cast<QWidget*>(window->NativeContent()); }
-QWidget* WidgetOf(const Ref<Control>& control) { return static_cast<QWidget*>(control->NativeWidget()); }
+using testing_support::ContentOf;
+using testing_support::WidgetOf;
 
 QTextDocument* DocumentOf(const Ref<TextArea>& field) {
   auto* edit = qobject_cast<QTextEdit*>(WidgetOf(field));
@@ -66,7 +65,7 @@ class DescriptionWndTest : public ::testing::Test {
   static Ref<DescriptionWnd> Open() {
     Ref<DescriptionWnd> window = DescriptionWnd::Implicit();
     window->Show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(NativeOf(window)));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(WidgetOf(window)));
     return window;
   }
 
@@ -130,7 +129,7 @@ TEST_F(DescriptionWndTest, TextHasThirtyLinesJoinedByCrLfWithTheFixedLines) {
 TEST_F(DescriptionWndTest, LooksAsItsListsSay) {
   Ref<DescriptionWnd> window = Open();
   EXPECT_EQ(ContentOf(window)->size(), QSize(427, 491));
-  EXPECT_EQ(NativeOf(window)->windowTitle().toStdString(), "Description");
+  EXPECT_EQ(WidgetOf(window)->windowTitle().toStdString(), "Description");
   EXPECT_EQ(WidgetOf(window->DescribeFld())->geometry(), QRect(-1, -1, 427, 478));
   EXPECT_EQ(WidgetOf(window->DescribeFld2())->geometry(), QRect(-1, -1, 429, 476));
   EXPECT_EQ(window->DescribeFld()->Text(), "\r\n");
@@ -139,7 +138,7 @@ TEST_F(DescriptionWndTest, LooksAsItsListsSay) {
   QTest::keyClick(WidgetOf(window->DescribeFld()), Qt::Key_Tab);
   EXPECT_TRUE(QTest::qWaitFor([&] { return window->DescribeFld2()->HasFocus(); })) << "tab order";
 
-  NativeOf(window)->resize(NativeOf(window)->size() + QSize(73, 9));
+  WidgetOf(window)->resize(WidgetOf(window)->size() + QSize(73, 9));
   EXPECT_TRUE(QTest::qWaitFor([&] { return WidgetOf(window->DescribeFld2())->geometry() == QRect(-1, -1, 502, 485); }));
   EXPECT_EQ(WidgetOf(window->DescribeFld())->geometry(), QRect(-1, -1, 500, 487));
 }
@@ -169,7 +168,7 @@ TEST_F(DescriptionWndTest, SecondOpenBuildsNothingAndCloseThenOpenBuildsAFreshWi
   // The user moves the selection away; a fresh window starts from its lists again.
   first->DescribeFld2()->SelectionStart(40);
   first->DescribeFld2()->SelectionLength(0);
-  NativeOf(first)->close();
+  WidgetOf(first)->close();
   EXPECT_FALSE(first->IsLive());
   EXPECT_EQ(GetImplicitWindow_(DescriptionWnd::kFullName), nullptr);
   const std::weak_ptr<DescriptionWnd> gone = first;
