@@ -294,9 +294,12 @@ class CanvasWidget : public QWidget {
   std::weak_ptr<Object> owner_;
 };
 
-// A control's size comes from its list; marked as sized, Qt computes no size hint (and loads no font) for it
-// while the window is being built.
-void ShowSizedByList(QWidget* widget) {
+// Gives the control its widget, which keeps the list's geometry and locks from then on. The widget is shown marked
+// as sized: its size comes from the list, so Qt computes no size hint (and loads no font) while the window is
+// being built.
+void AttachWidget(ControlImpl& impl, QWidget* widget) {
+  impl.widget = widget;
+  impl.geometryKeeper = new GeometryKeeper(widget);
   widget->setAttribute(Qt::WA_Resized);
   widget->show();
 }
@@ -611,9 +614,7 @@ void TextArea::CreateNative_(void* parentWidget) {
   field->setLineWrapMode(QTextEdit::WidgetWidth);
   field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  impl_->widget = field;
-  impl_->geometryKeeper = new GeometryKeeper(field);
-  ShowSizedByList(field);
+  AttachWidget(*impl_, field);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
 
@@ -758,9 +759,7 @@ void Label::CreateNative_(void* parentWidget) {
   auto* label = new LabelWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
   label->setTextFormat(Qt::PlainText);
   label->setFocusPolicy(Qt::NoFocus);
-  impl_->widget = label;
-  impl_->geometryKeeper = new GeometryKeeper(label);
-  ShowSizedByList(label);
+  AttachWidget(*impl_, label);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
 
@@ -799,9 +798,7 @@ void Canvas::CreateNative_(void* parentWidget) {
   RequireGuiThread_("Canvas.New");
   auto* canvas = new CanvasWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
   canvas->setFocusPolicy(Qt::NoFocus);
-  impl_->widget = canvas;
-  impl_->geometryKeeper = new GeometryKeeper(canvas);
-  ShowSizedByList(canvas);
+  AttachWidget(*impl_, canvas);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
   Backdrop(backdrop_);
 }
@@ -868,9 +865,7 @@ void PushButton::CreateNative_(void* parentWidget) {
   escape->setEnabled(false);
   escape->setObjectName(QStringLiteral("CancelShortcut"));
   QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
-  impl_->widget = button;
-  impl_->geometryKeeper = new GeometryKeeper(button);
-  ShowSizedByList(button);
+  AttachWidget(*impl_, button);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
 
