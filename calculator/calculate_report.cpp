@@ -164,6 +164,16 @@ bool Significant(const PValue& p, double critical, std::int64_t divisor, const E
   return Compare(Times(ReadExact(p.field), divisor), alpha) <= 0;
 }
 
+// A field holds one number when Val reads all of it but blanks. Anything else (a decimal comma, "<2e-16", a word,
+// digits of another script, a line of the report itself) still counts as what Val reads, but the researcher must
+// hear that it was not taken as typed.
+bool IsOneNumber(std::string_view field) {
+  const std::optional<NumberPrefix> prefix = ScanNumberPrefix(field);
+  if (!prefix) return false;
+  const std::size_t end = static_cast<std::size_t>(prefix->number.data() - field.data()) + prefix->number.size();
+  return field.find_first_not_of(' ', end) == std::string_view::npos;
+}
+
 }  // namespace
 
 std::optional<std::string> CalculateReport(std::string_view countText, std::string_view errorRateText,
@@ -197,7 +207,9 @@ std::optional<std::string> CalculateReport(std::string_view countText, std::stri
   const std::vector<std::string_view> fields = FirstFields(text, size);
   for (std::size_t k = 0; k < size; ++k) {
     const double value = Val(fields[k]);
-    if (fields[k].empty() || value > kMaxPValue || value < 0) message("Please check the accuracy of test statistics");
+    if (fields[k].empty() || value > kMaxPValue || value < 0 || !IsOneNumber(fields[k])) {
+      message("Please check the accuracy of test statistics");
+    }
     testP[k] = {value, fields[k]};
   }
   std::sort(testP.begin(), testP.end(), [](const PValue& a, const PValue& b) { return a.value < b.value; });

@@ -288,8 +288,8 @@ const ReportCase kReportCases[] = {
      0,
      {".0020", ".0100", ".0300", ".0400"},
      {"yes", "yes", "no", "no"}},
-    {"BlankSeparatedIsOneField", "2", ".05", ".01 .02\n.03", 0, {".0100", ".0300"}, {"yes", "yes"}},
-    {"TextFieldReadsZeroWithoutWarning", "2", ".05", "n/a\n.01", 0, {".0000", ".0100"}, {"yes", "yes"}},
+    {"BlankSeparatedIsOneFieldAndWarns", "2", ".05", ".01 .02\n.03", 1, {".0100", ".0300"}, {"yes", "yes"}},
+    {"TextFieldReadsZeroWithWarning", "2", ".05", "n/a\n.01", 1, {".0000", ".0100"}, {"yes", "yes"}},
     {"NegativeSortsFirst", "3", ".05", ".04\n-.01\n.03", 1, {"-.0100", ".0300", ".0400"}, {"yes", "no", "no"}},
     {"TooLargeStillUsed", "3", ".05", "1\n.01\n.02", 1, {".0100", ".0200", "1.0000"}, {"yes", "yes", "no"}},
     {"SevenNinesPasses", "2", ".9999", "0.9999999\n0", 0, {".0000", "1.0000"}, {"yes", "no"}},
@@ -362,13 +362,14 @@ struct AgainCase {
   std::vector<std::string> p;
 };
 
-// The report's own lines become the fields: its rules, headers and credit read as 0 and are not empty.
+// The report's own lines become the fields: its rules, headers, rows and credit are no numbers, so each one read
+// warns, and reads as what Val makes of it (0, or a row's leading p value).
 const AgainCase kAgainCases[] = {
-    {"FirstLinesOnly", "3", 0, {".0000", ".0000", ".0000"}},
-    {"EveryLine", "9", 0, {".0000", ".0000", ".0000", ".0000", ".0000", ".0000", ".0100", ".0300", ".0400"}},
+    {"FirstLinesOnly", "3", 3, {".0000", ".0000", ".0000"}},
+    {"EveryLine", "9", 9, {".0000", ".0000", ".0000", ".0000", ".0000", ".0000", ".0100", ".0300", ".0400"}},
     {"OneMoreThanLines",
      "10",
-     1,
+     10,
      {".0000", ".0000", ".0000", ".0000", ".0000", ".0000", ".0000", ".0100", ".0300", ".0400"}},
 };
 
@@ -386,6 +387,51 @@ TEST_P(CalculateAgainTest, ReadsReportAsPValues) {
 
 INSTANTIATE_TEST_SUITE_P(CalculateReport, CalculateAgainTest, testing::ValuesIn(kAgainCases),
                          [](const testing::TestParamInfo<AgainCase>& info) { return std::string(info.param.name); });
+
+struct FieldShapeCase {
+  const char* name;
+  std::string field;
+  bool warns;
+  const char* p;  // the value used, as printed
+};
+
+// One field beside a plain .5, with a rate and count that make every row significant, so the report shows only
+// which value each field counted as.
+const FieldShapeCase kFieldShapeCases[] = {
+    {"DecimalComma", "0,04", true, ".0000"},
+    {"Word", "abc", true, ".0000"},
+    {"NotANumber", "nan", true, ".0000"},
+    {"LessThanAsRPrintsIt", "<2e-16", true, ".0000"},
+    {"BlanksOnly", "   ", true, ".0000"},
+    {"FullWidthDigits", "\xef\xbc\x90\xef\xbc\x8e\xef\xbc\x90\xef\xbc\x94", true, ".0000"},
+    {"ArabicIndicDigits", "\xd9\xa0\xd9\xab\xd9\xa0\xd9\xa4", true, ".0000"},
+    {"NumberThenMark", "0.02 *", true, ".0200"},
+    {"ExponentWithoutDigits", ".3e", true, ".3000"},
+    {"ScientificNotation", "4.00E-02", false, ".0400"},
+    {"BlanksAround", "  .04  ", false, ".0400"},
+    {"PlusSign", "+.04", false, ".0400"},
+};
+
+void PrintTo(const FieldShapeCase& c, std::ostream* os) { *os << c.name; }
+
+class FieldShapeTest : public testing::TestWithParam<FieldShapeCase> {};
+
+TEST_P(FieldShapeTest, NonNumberWarnsAndCountsAsValRead) {
+  const FieldShapeCase& c = GetParam();
+  const Outcome outcome = Calculate("2", ".9999", c.field + "\n.5");
+  ASSERT_TRUE(outcome.report);
+  EXPECT_EQ(outcome.messages, std::vector<std::string>(c.warns ? 1 : 0, kWarning));
+  const std::vector<Row> rows = Rows(*outcome.report);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].p, c.p);
+  EXPECT_EQ(rows[1].p, ".5000");
+  EXPECT_EQ(Column(rows, &Row::significant), (std::vector<std::string>{"yes", "yes"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(CalculateReport, FieldShapeTest, testing::ValuesIn(kFieldShapeCases),
+                         [](const testing::TestParamInfo<FieldShapeCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // Large pastes: time is compared with one plain pass over the same text, so the check holds under sanitizers too.
 // Reading each field by its number from the start of the text would cost about a thousand passes.
@@ -422,7 +468,8 @@ TEST_F(LargeTextTest, OneHugeLineIsOneField) {
   const std::string text = Repeat(".0123 ", kTenMegabytes);
   const Outcome outcome = Calculate("999", ".05", text);
   ASSERT_TRUE(outcome.report);
-  EXPECT_EQ(outcome.messages.size(), 998u);
+  // The line is not one number, and 998 fields are missing.
+  EXPECT_EQ(outcome.messages.size(), 999u);
   EXPECT_EQ(Rows(*outcome.report).back().p, ".0123");
   ExpectLinear(text);
 }
