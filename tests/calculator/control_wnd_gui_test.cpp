@@ -362,6 +362,81 @@ TEST_F(ControlWndTest, PastingThroughTheEditMenuBypassesTheFilters) {
   EXPECT_EQ(BeepCount(), beeps);
 }
 
+struct OverlongPasteCase {
+  const char* name;
+  Ref<TextArea> (ControlWnd::*field)() const;
+  const char* pasted;
+};
+
+class ControlWndOverlongPasteTest : public ControlWndTest, public ::testing::WithParamInterface<OverlongPasteCase> {};
+
+// The character limit holds for typed keys only: a paste longer than the limit goes in whole, so that ".00001" can
+// reach the four-character rate field. Once over the limit, a typed digit is still refused, without a beep.
+TEST_P(ControlWndOverlongPasteTest, CtrlVPutsInTheWholeTextAndTypingStaysLimited) {
+  const OverlongPasteCase& c = GetParam();
+  Ref<ControlWnd> window = OpenCalculator();
+  Ref<TextArea> field = ((*window).*c.field)();
+  QWidget* widget = WidgetOf(field);
+  widget->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == widget; }));
+  QApplication::clipboard()->setText(c.pasted);
+  const int64_t beeps = BeepCount();
+
+  QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(field->Text(), c.pasted);
+
+  QTest::keyClick(widget, Qt::Key_7);
+  EXPECT_EQ(field->Text(), c.pasted);
+  EXPECT_EQ(BeepCount(), beeps);
+  EXPECT_TRUE(messages_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pastes, ControlWndOverlongPasteTest,
+    ::testing::Values(OverlongPasteCase{"FiveDigitsIntoTheThreeDigitCount", &ControlWnd::Nvariables, "12345"},
+                      OverlongPasteCase{"SmallestRateIntoTheFourCharacterRate", &ControlWnd::ErrorFld, ".00001"}),
+    [](const ::testing::TestParamInfo<OverlongPasteCase>& info) { return std::string(info.param.name); });
+
+// Real Tab and Shift+Tab presses on whatever has the focus: each passes the number fields' key filters, the fields
+// turn it into a focus move instead of typing it (AllowTabs false), and the window resolves the move by TabIndex.
+// The canvases and labels take no focus; the walk wraps at both ends.
+TEST_F(ControlWndTest, TabAndShiftTabWalkTheWholeFocusChainBothWays) {
+  Ref<ControlWnd> window = OpenCalculator();
+  const std::vector<std::pair<QWidget*, std::string>> chain = {{WidgetOf(window->Nvariables()), "Nvariables"},
+                                                               {WidgetOf(window->ErrorFld()), "ErrorFld"},
+                                                               {WidgetOf(window->InputFld1()), "InputFld1"},
+                                                               {WidgetOf(window->ClearBtn()), "ClearBtn"},
+                                                               {WidgetOf(window->CalculateBtn()), "CalculateBtn"}};
+  auto focused = [&]() -> std::string {
+    QWidget* focus = QApplication::focusWidget();
+    for (const auto& [widget, name] : chain) {
+      if (widget == focus) return name;
+    }
+    return focus ? focus->metaObject()->className() : "nothing";
+  };
+  QTest::mouseClick(WidgetOf(window->Nvariables()), Qt::LeftButton);
+  ASSERT_EQ(focused(), "Nvariables");
+  const int64_t beeps = BeepCount();
+  const size_t n = chain.size();
+
+  for (size_t step = 1; step <= n; ++step) {
+    SCOPED_TRACE("Tab " + std::to_string(step));
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), chain[step % n].second);
+  }
+  // Shift+Tab arrives as Backtab with Shift held, as the X11 keyboard sends it.
+  for (size_t step = 1; step <= n; ++step) {
+    SCOPED_TRACE("Shift+Tab " + std::to_string(step));
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), chain[(n - step) % n].second);
+  }
+
+  EXPECT_TRUE(Read(window) == (Fields{"", "", ""})) << "a Tab was typed into a field";
+  EXPECT_EQ(BeepCount(), beeps);
+}
+
 TEST_F(ControlWndTest, ClearEmptiesAllThreeFieldsAndFocusesTheCount) {
   Ref<ControlWnd> window = OpenCalculator();
   Type(window->Nvariables(), "2");
@@ -410,6 +485,36 @@ TEST_F(ControlWndTest, ActivatingWithNoSplashWindowBuildsOneAndHidesIt) {
   ASSERT_NE(splash, nullptr);
   EXPECT_FALSE(splash->IsVisible());
   EXPECT_FALSE(WidgetOf(splash)->isVisible());
+}
+
+// A splash window that is visible when the calculator becomes active is hidden, at the first activation and at
+// every later one, and stays the same live window.
+TEST_F(ControlWndTest, ActivatingHidesAVisibleSplashWindowEveryTime) {
+  Ref<AboutWnd> splash = AboutWnd::Implicit();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(WidgetOf(splash)));
+  // Only the calculator's activation may hide it here, not the splash window's own hand-over.
+  splash->Timer1()->SetProperty("RunMode", int64_t{0});
+  ASSERT_FALSE(splash->Timer1()->IsRunning());
+  ASSERT_TRUE(splash->IsVisible());
+
+  Ref<ControlWnd> window = OpenCalculator();
+  EXPECT_FALSE(splash->IsVisible());
+
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE("shown again, round " + std::to_string(round));
+    splash->Show();
+    WidgetOf(splash)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(WidgetOf(splash)));
+    ASSERT_TRUE(splash->IsVisible());
+
+    WidgetOf(window)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(WidgetOf(window)));
+    EXPECT_FALSE(splash->IsVisible());
+    EXPECT_FALSE(WidgetOf(splash)->isVisible());
+  }
+  EXPECT_EQ(GetImplicitWindow_(AboutWnd::kFullName), splash) << "hidden, never closed";
+  EXPECT_TRUE(splash->IsLive());
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(ControlWndTest, ClosingTheCalculatorQuitsWithCodeZero) {

@@ -3,6 +3,8 @@
 //
 // PALL_DRIVER=handover-close: waits for the calculator window ("Control") to appear, notes whether the splash
 //   window was shown first and how many picture canvases show a picture, then closes the calculator.
+// PALL_DRIVER=describe-close: the same wait, then clicks the question-mark picture and, once the description window
+//   ("Description") is shown, closes the calculator with the description window still open.
 // PALL_DRIVER=first-show: at the first window shown, writes one byte to the file descriptor PALL_DRIVER_FD and
 //   ends the process at once (the benchmark measures exec to first window). PALL_DRIVER=first-frame: the same once
 //   that window's content has been drawn once.
@@ -16,6 +18,7 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -68,6 +71,32 @@ void Type(QWidget* window, const char* control, const QString& text) {
   }
 }
 
+// A left click at that point of the widget, as the mouse would deliver it.
+void Click(QWidget* widget, QPoint at) {
+  const QPointF local(at), global(widget->mapToGlobal(at));
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &press);
+  QApplication::sendEvent(widget, &release);
+}
+
+// PALL_DRIVER=describe-close, one poll at a time: the first clicks the question mark; a later one that finds the
+// description window shown closes the calculator. If none does within about two seconds, the calculator is closed
+// anyway so that the test fails on the report rather than on a timeout.
+bool DescribeThenClose(QWidget* calculator) {
+  static int polls = 0;
+  if (polls++ == 0) {
+    if (QWidget* question = calculator->findChild<QWidget*>("QCanvas")) Click(question, QPoint(14, 21));
+    return false;
+  }
+  const bool described = VisibleWindow("Description") != nullptr;
+  if (!described && polls < 100) return false;
+  Report(QString("splash_first=%1").arg(splashSeen ? 1 : 0));
+  Report(QString("description_open=%1").arg(described ? 1 : 0));
+  calculator->close();
+  return true;
+}
+
 // PALL_DRIVER=screenshot: the worked example typed in and calculated, the calculator saved to PALL_DRIVER_SHOT.
 void Screenshot(QWidget* calculator) {
   Type(calculator, "Nvariables", "3");
@@ -100,6 +129,10 @@ void Install() {
       Report(QString("splash_pictures=%1").arg(CanvasesWithPictures(splash)));
     }
     if (QWidget* calculator = VisibleWindow("Control")) {
+      if (mode == "describe-close") {
+        if (DescribeThenClose(calculator)) poll->stop();
+        return;
+      }
       poll->stop();
       if (mode == "screenshot") {
         Screenshot(calculator);

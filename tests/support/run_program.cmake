@@ -1,8 +1,16 @@
-# Runs the program with the preloaded driver (its environment comes from CTest) and checks what the driver saw:
-# the splash window first, the hand-over to the calculator, exit code 0 once the calculator is closed, and the
-# picture canvases showing their pictures.
+# Runs the program with the preloaded driver (its environment comes from CTest) and checks what the driver saw.
+# By default (DRIVER handover-close): the splash window first, the hand-over to the calculator, exit code 0 once
+# the calculator is closed, and the picture canvases showing their pictures. DRIVER names another scenario of the
+# driver, and EXPECT (comma-separated) the report lines it must leave; the process must end with 0 in every case.
+if(NOT DRIVER)
+  set(DRIVER handover-close)
+endif()
+if(NOT EXPECT)
+  set(EXPECT "splash_first=1,splash_pictures=1,calculator_pictures=2")
+endif()
+string(REPLACE "," ";" EXPECT "${EXPECT}")
 file(REMOVE ${REPORT})
-set(ENV{PALL_DRIVER} handover-close)
+set(ENV{PALL_DRIVER} ${DRIVER})
 set(ENV{PALL_DRIVER_REPORT} ${REPORT})
 execute_process(COMMAND ${PROGRAM} RESULT_VARIABLE code TIMEOUT 50)
 if(NOT code STREQUAL "0")
@@ -13,7 +21,7 @@ if(NOT EXISTS ${REPORT})
 endif()
 file(READ ${REPORT} report)
 message(STATUS "driver report:\n${report}")
-foreach(expected "splash_first=1" "splash_pictures=1" "calculator_pictures=2")
+foreach(expected IN LISTS EXPECT)
   string(FIND "${report}" "${expected}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "expected ${expected} in the driver's report")
