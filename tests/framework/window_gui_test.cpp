@@ -415,12 +415,13 @@ TEST_F(WindowTest, OperationsFromAnotherThreadRaiseThreadAccessingUIException) {
       {"GetImplicitWindow", [] { GetImplicitWindow_(LogWnd::kFullName); }},
       {"Constructor", [] { RuntimeNewObject<LogWnd>()->Constructor(); }},
   };
-  for (const auto& [name, operation] : operations) {
-    SCOPED_TRACE(name);
+  // Rows by name, not by structured binding: clang before 16 cannot capture a binding in a lambda.
+  for (const auto& row : operations) {
+    SCOPED_TRACE(row.first);
     bool refused = false;
     std::thread([&] {
       try {
-        operation();
+        row.second();
       } catch (const ThreadAccessingUIException&) {
         refused = true;
       }
