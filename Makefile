@@ -6,7 +6,7 @@ FUZZ_RUNS ?= 10000000
 FUZZ_SMOKE_RUNS ?= 20000
 FUZZ_JOBS ?= $(JOBS)
 
-.PHONY: all deps build run test test-default test-asan fuzz-smoke bench fuzz format-check clean
+.PHONY: all deps build run test test-default test-asan test-plain test-mingw fuzz-smoke bench fuzz format-check clean
 
 all: build
 
@@ -22,7 +22,7 @@ run: build
 	  echo "The program's windows are not built yet: there is nothing to start."; exit 1; fi
 	build/default/Pallastrovane
 
-test: deps format-check test-default test-asan fuzz-smoke
+test: deps format-check test-default test-asan test-plain test-mingw fuzz-smoke
 
 test-default:
 	cmake --preset default
@@ -33,6 +33,27 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan
+
+# A plain Release build as any user makes it, without the presets (so without -Werror), with each compiler: the
+# build must not depend on the presets. The tests are built, not run.
+test-plain:
+	cmake -S . -B build/plain-gcc -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++
+	cmake --build build/plain-gcc -j $(JOBS)
+	cmake -S . -B build/plain-clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build/plain-clang -j $(JOBS)
+
+# The program's own code and the framework's public headers compiled for 64-bit Windows (nothing is linked: Debian
+# has no Qt for MinGW), so that a POSIX-ism or an entry that Windows' start-up would not find shows here.
+MINGW_CXX ?= x86_64-w64-mingw32-g++
+MINGW_FLAGS = -std=c++20 -Wall -Wextra -Wpedantic -Werror -I. -fsyntax-only
+test-mingw:
+	@set -e; \
+	for f in app/*.cpp calculator/*.cpp windows/*.cpp tests/support/windows_entry.cpp; do \
+	  echo "== $(MINGW_CXX) $$f"; $(MINGW_CXX) $(MINGW_FLAGS) $$f; \
+	done; \
+	for h in $$(grep -L '^#include <Q' framework/*.h); do \
+	  echo "== $(MINGW_CXX) $$h"; echo "#include \"$$h\"" | $(MINGW_CXX) $(MINGW_FLAGS) -x c++ -; \
+	done
 
 fuzz-build:
 	cmake --preset fuzz

@@ -51,6 +51,12 @@ const std::array<ClassInitializer, 22> kClassList = {
     &DescriptionWnd::ClassRecord,
 };
 
+// The finalisers and the exit still run, and the run did not succeed.
+void ReportHandlingFailed() {
+  std::fputs("Pallastrovane: the default handling of an unhandled exception failed\n", stderr);
+  RuntimeRequestQuit(1);
+}
+
 }  // namespace
 
 std::span<const ClassInitializer> ProgramClassList() { return kClassList; }
@@ -59,14 +65,28 @@ void SetStartupObserverForTesting(std::function<void(std::string_view)> observer
   startupObserver = std::move(observer);
 }
 
+#ifdef _WIN32
+int32_t __stdcall wWinMain(HINSTANCE__* instance, HINSTANCE__* previousInstance, wchar_t* commandLine, int showMode) {
+#else
 int32_t wWinMain(void* instance, void* previousInstance, const wchar_t* commandLine, int showMode) {
+#endif
   RuntimeInit(instance, previousInstance, commandLine, showMode);
-  RuntimePerformInitializers(ProgramClassList());
+  bool registered = false;
   try {
+    RuntimePerformInitializers(ProgramClassList());
+    registered = true;
     Main_();
-  } catch (const std::exception& e) {
-    // The default handling itself failed; the finalisers and the exit still run.
-    std::fprintf(stderr, "Pallastrovane: %s\n", e.what());
+  } catch (...) {
+    // Main_ lets out only a failure of the default handling itself; a failed registration gets that handling here.
+    if (registered) {
+      ReportHandlingFailed();
+    } else {
+      try {
+        UnhandledException_(std::current_exception());
+      } catch (...) {
+        ReportHandlingFailed();
+      }
+    }
   }
   RuntimePerformFinalizers();
   return RuntimeExit();
@@ -87,12 +107,9 @@ void Main_() {
     }
     Step("RuntimeRun_");
     RuntimeRun_();
-  } catch (const RuntimeException& e) {
-    UnhandledException_(e);
-  } catch (const std::exception& e) {
-    // A failure that is not the framework's (memory, the standard library) is handled the same way rather than
-    // skipping the finalisers.
-    UnhandledException_(RuntimeException(std::string("std::exception: ") + e.what()));
+  } catch (...) {
+    // Whatever was thrown, the framework's or not, gets the default handling; the finalisers and the exit follow.
+    UnhandledException_(std::current_exception());
   }
 }
 
@@ -111,6 +128,11 @@ void NewAppInstance_() {
   Ref<Pallastrovane> app = RuntimeNewObject<Pallastrovane>();
   app->Constructor();
   app->x_SetVersionData_(2, 0, 0, 0, 3, kLongVersion, "2.0", "Pallastrovane");
+  // Where the build tree and the install put the pictures and icons, and the name of the installed desktop entry.
+  RuntimeSetProgramFiles_({.pictureFolder = "../share/pallastrovane",
+                           .iconFolders = {"resources/icons", "../share/icons"},
+                           .iconName = "pallastrovane",
+                           .desktopFileName = "pallastrovane"});
   RuntimeRegisterAppObject_(app);
 }
 

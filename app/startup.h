@@ -11,7 +11,15 @@
 #include "framework/runtime.h"
 
 // The entry: instance handle, previous instance (none), the command line after the program's name, show mode.
+#ifdef _WIN32
+// Windows' C run-time calls it: C linkage, WINAPI and the very types of the declaration in <winbase.h>, which
+// makes an instance handle a pointer to struct HINSTANCE__ (STRICT) and the command line writable.
+struct HINSTANCE__;
+extern "C" int32_t __stdcall wWinMain(HINSTANCE__* instance, HINSTANCE__* previousInstance, wchar_t* commandLine,
+                                      int showMode);
+#else
 int32_t wWinMain(void* instance, void* previousInstance, const wchar_t* commandLine, int showMode);
+#endif
 
 void Main_();
 void EarlyStartup_();

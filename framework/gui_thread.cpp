@@ -5,10 +5,14 @@
 #include <string>
 
 #include "framework/object.h"
+#include "framework/runtime.h"
 
 void RequireGuiThread_(const char* operation) {
+  // Without an application every widget, timer and message box would end the process through Qt's fatal error, so
+  // the first operation makes it; its thread becomes the GUI thread.
+  EnsureQtApplication_();
   const QCoreApplication* app = QCoreApplication::instance();
-  if (app && QThread::currentThread() != app->thread()) {
+  if (QThread::currentThread() != app->thread()) {
     throw ThreadAccessingUIException(std::string(operation) + " called from a thread other than the GUI thread");
   }
 }

@@ -1,6 +1,6 @@
-// The GUI thread's guard: every operation on a window or control calls it first.
+// The GUI thread's guard: every operation on a window or control, and every message box, calls it first.
 #pragma once
 
-// Raises ThreadAccessingUIException naming the operation when called from a thread other than the GUI thread
-// (the thread that made the Qt application; before one exists, the process's first caller).
+// Makes the Qt application when none exists yet (the caller's thread becomes the GUI thread), then raises
+// ThreadAccessingUIException naming the operation when called from a thread other than the GUI thread.
 void RequireGuiThread_(const char* operation);

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "framework/runtime.h"
+
 struct PictureImpl {
   QImage image;
 };
@@ -66,7 +68,9 @@ Ref<Picture> RuntimeGetPictureFromResourceManager_(const std::string& fileName) 
   const QString dir = ExecutableDir();
   if (dir.isEmpty()) return nullptr;
   const QString name = QString::fromStdString(fileName);
-  for (const QString& folder : {QStringLiteral("resources"), QStringLiteral("../share/pallastrovane")}) {
+  for (const QString& folder :
+       {QStringLiteral("resources"), QString::fromStdString(RuntimeProgramFiles().pictureFolder)}) {
+    if (folder.isEmpty()) continue;
     const QFileInfo file(QDir(dir).filePath(folder + u'/' + name));
     if (!file.isFile()) continue;
     if (Ref<Picture> picture = Picture::FromFile(file.filePath().toStdString())) return picture;

@@ -27,7 +27,8 @@ class Picture : public Object {
   std::unique_ptr<PictureImpl> impl_;
 };
 
-// Looks the file name up in resources/ beside the executable, then in ../share/pallastrovane/ relative to it.
+// Looks the file name up in resources/ beside the executable, then in the program's picture folder relative to it
+// (RuntimeProgramFiles).
 // Not found is no failure: it gives none.
 Ref<Picture> RuntimeGetPictureFromResourceManager_(const std::string& fileName);
 

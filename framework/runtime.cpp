@@ -2,12 +2,16 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <cstdio>
 #include <exception>
 #include <typeinfo>
 
 #include "framework/services.h"
+#include "framework/window.h"
 
 #if __has_include(<cxxabi.h>)
 #include <cxxabi.h>
@@ -19,6 +23,7 @@ struct RuntimeState {
   EntryArguments entry;
   Ref<Delegate> exceptionHelper;
   Ref<Application> app;
+  ProgramFiles files;
   std::vector<std::function<void()>> finalizers;
   bool supportsHiDPI = false;
   bool quitRequested = false;
@@ -67,6 +72,20 @@ struct HandlerCall {
 void CallHandler(void* argument) {
   auto* call = static_cast<HandlerCall*>(argument);
   call->result = (*call->handler)();
+}
+
+// A thrown value of any type as the framework's failure it stands for.
+Ref<RuntimeException> AsRuntimeException(std::exception_ptr thrown) {
+  if (!thrown) return std::make_shared<NilObjectException>("the exception to handle is nil");
+  try {
+    std::rethrow_exception(thrown);
+  } catch (const RuntimeException& e) {
+    return e.Clone();
+  } catch (const std::exception& e) {
+    return std::make_shared<RuntimeException>("C++ exception " + TypeName(e) + ": " + e.what());
+  } catch (...) {
+    return std::make_shared<RuntimeException>("C++ exception of unknown type");
+  }
 }
 
 // The default handling must not let anything out either: a failure while reporting still ends the run.
@@ -135,12 +154,8 @@ bool RuntimeRunHandler(const std::function<bool()>& handler) {
         failure = std::make_shared<RuntimeException>("the exception helper gave back a " + raised->GetClass().fullName);
       }
     }
-  } catch (const RuntimeException& e) {
-    failure = e.Clone();
-  } catch (const std::exception& e) {
-    failure = std::make_shared<RuntimeException>("C++ exception " + TypeName(e) + ": " + e.what());
   } catch (...) {
-    failure = std::make_shared<RuntimeException>("C++ exception of unknown type");
+    failure = AsRuntimeException(std::current_exception());
   }
   if (!failure) return call.result;
   ReportUnhandled(*failure);
@@ -203,15 +218,56 @@ void RuntimeRegisterAppObject_(const Ref<Application>& app) { State().app = Requ
 
 Ref<Application> RuntimeAppObject() { return State().app; }
 
+void RuntimeSetProgramFiles_(const ProgramFiles& files) { State().files = files; }
+
+const ProgramFiles& RuntimeProgramFiles() { return State().files; }
+
+namespace {
+
+// Every size of the program's themed icon that is found, so that the window manager can pick a sharp one.
+QIcon ProgramIcon(const ProgramFiles& files) {
+  QIcon icon;
+  if (files.iconName.empty()) return icon;
+  const QDir exeDir(QCoreApplication::applicationDirPath());
+  const QString fileName = QString::fromStdString(files.iconName) + QStringLiteral(".png");
+  for (const std::string& folder : files.iconFolders) {
+    const QDir hicolor(exeDir.filePath(QString::fromStdString(folder) + QStringLiteral("/hicolor")));
+    for (const QString& size : hicolor.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+      const QFileInfo file(hicolor.filePath(size + QStringLiteral("/apps/") + fileName));
+      if (file.isFile()) icon.addFile(file.filePath());
+    }
+    // The first folder that has the icon wins: the build tree's copy before an older installed one.
+    if (!icon.isNull()) break;
+  }
+  return icon;
+}
+
+// The application object's name and the program's icon and desktop entry, for every window and message box.
+void ApplyProgramIdentity() {
+  const RuntimeState& state = State();
+  if (state.app && !state.app->PackageInfo().empty()) {
+    QCoreApplication::setApplicationName(QString::fromStdString(state.app->PackageInfo()));
+    QCoreApplication::setApplicationVersion(QString::fromStdString(state.app->ShortVersion()));
+  }
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+  QGuiApplication::setDesktopFileName(QString::fromStdString(state.files.desktopFileName));
+  const QIcon icon = ProgramIcon(state.files);
+  if (!icon.isNull()) QGuiApplication::setWindowIcon(icon);
+}
+
+}  // namespace
+
 void EnsureQtApplication_() {
   if (QCoreApplication::instance()) return;
   // Qt keeps references to argc and argv for the application's life. The application itself is never deleted:
   // windows may outlive the finalisers, and a widget destroyed after its QApplication crashes.
+  // The application object's name stands in for the program's name; the start-up passes no argument vector.
   static int argc = 1;
-  static char name[] = "Pallastrovane";
-  static char* argv[] = {name, nullptr};
+  static std::string name = RuntimeAppObject() ? RuntimeAppObject()->PackageInfo() : std::string();
+  static char* argv[] = {name.data(), nullptr};
   static QApplication* app = new QApplication(argc, argv);
   (void)app;
+  ApplyProgramIdentity();
 }
 
 void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup) {
@@ -220,7 +276,8 @@ void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup) {
     throw TypeMismatchException("late start-up " + lateStartup->Signature() + " is not " + kLateStartupSignature);
   }
   EnsureQtApplication_();
-  QCoreApplication::setApplicationName("Pallastrovane");
+  ApplyProgramIdentity();
+  RuntimeAddFinalizer(&ReleaseLiveWindows);
   lateStartup->Call<void>();
 }
 
@@ -249,6 +306,8 @@ void UnhandledException_(const RuntimeException& exception) {
   MsgBox(line);
 }
 
+void UnhandledException_(std::exception_ptr exception) { UnhandledException_(*AsRuntimeException(exception)); }
+
 void RuntimeAddFinalizer(std::function<void()> finalizer) { State().finalizers.push_back(std::move(finalizer)); }
 
 void RuntimePerformFinalizers() {
@@ -258,8 +317,9 @@ void RuntimePerformFinalizers() {
     // One failing clean-up must not keep the others from running.
     try {
       (*it)();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "Finaliser failed: %s\n", e.what());
+    } catch (...) {
+      const Ref<RuntimeException> failure = AsRuntimeException(std::current_exception());
+      std::fprintf(stderr, "Finaliser failed: %s: %s\n", failure->ClassName().c_str(), failure->Message().c_str());
       State().unhandled = true;
     }
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <span>
 #include <string>
@@ -70,22 +71,43 @@ class Application : public Object {
 void RuntimeRegisterAppObject_(const Ref<Application>& app);
 Ref<Application> RuntimeAppObject();
 
-// Creates the Qt application (unless one exists, as in tests) and runs the late start-up once before returning.
-// A failure of the late start-up passes out of this call.
+// The program's files, as the framework finds them. Folders are relative to the executable's folder (or absolute)
+// and searched in order. The start-up hands them over before the framework is initialised, so that the framework
+// itself names no program.
+struct ProgramFiles {
+  // Where the installed pictures are, searched after resources/ beside the executable.
+  std::string pictureFolder;
+  // Roots of icon themes: <root>/hicolor/<n>x<n>/apps/<iconName>.png, every size found becomes the windows' icon.
+  std::vector<std::string> iconFolders;
+  std::string iconName;
+  // The desktop entry's name without ".desktop", so that task bars match the windows to it.
+  std::string desktopFileName;
+};
+void RuntimeSetProgramFiles_(const ProgramFiles& files);
+const ProgramFiles& RuntimeProgramFiles();
+
+// Creates the Qt application (unless one exists, as in tests), gives it the application object's name and the
+// program's icon and desktop entry, registers the framework's finaliser and runs the late start-up once before
+// returning. A failure of the late start-up passes out of this call.
 void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup);
-// Makes the Qt application when none exists yet, as RunFrameworkInitialization_ does: a message box shown by the
-// default handling of a failure early in start-up needs one.
+// Makes the Qt application when none exists yet, as RunFrameworkInitialization_ does. Every operation on a window,
+// control or message box calls it (through RequireGuiThread_), so none of them meets a process without one.
 void EnsureQtApplication_();
 // The event loop, until Quit (or an unhandled exception) ends it.
 void RuntimeRun_();
 // The default handling: a modal message naming the exception's class and message, the same line on stderr, the
 // event loop ended and the exit code 1.
 void UnhandledException_(const RuntimeException& exception);
+// The same for anything thrown: a RuntimeException as it is, any other exception as a RuntimeException that names
+// its C++ type and message.
+void UnhandledException_(std::exception_ptr exception);
 void RuntimePerformFinalizers();
 // Quit's code, or 1 after an unhandled exception.
 int32_t RuntimeExit();
 
-// Registers work for RuntimePerformFinalizers (the framework's own clean-up: live windows, the Qt application).
+// Registers work for RuntimePerformFinalizers, which runs it in reverse order. The framework registers its own
+// clean-up here when it is initialised: every window still live is released, its widgets deleted while the Qt
+// application still exists. The Qt application itself is never deleted (see EnsureQtApplication_).
 void RuntimeAddFinalizer(std::function<void()> finalizer);
 // Sets the exit code and ends the event loop (Quit, in services.h, calls this).
 void RuntimeRequestQuit(int code);

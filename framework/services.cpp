@@ -26,8 +26,8 @@ void MsgBox(const std::string& text) {
     presenter(text);
     return;
   }
-  EnsureQtApplication_();
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pallastrovane"),
+  // The application's name, which start-up takes from the application object.
+  QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
                   QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "framework/object.h"
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -109,11 +111,13 @@ double Val(std::string_view text) {
 }
 
 std::string Format(double value, std::string_view pattern) {
-  if (pattern != ".0000") throw std::invalid_argument("Format: unsupported pattern \"" + std::string(pattern) + "\"");
+  if (pattern != ".0000") {
+    throw UnsupportedFormatException("Format: unsupported pattern \"" + std::string(pattern) + "\"");
+  }
   // The largest double has 309 whole digits.
   char buffer[400];
   const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-  if (ec != std::errc()) throw std::invalid_argument("Format: value does not fit");
+  if (ec != std::errc()) throw RuntimeException("Format: value does not fit");
   std::string_view digits(buffer, static_cast<std::size_t>(ptr - buffer));
   bool negative = false;
   if (!digits.empty() && digits.front() == '-') {

@@ -29,7 +29,7 @@ std::optional<NumberPrefix> ScanNumberPrefix(std::string_view text);
 
 // The value written after the pattern. Only ".0000" is supported: rounded to four decimals, with no 0 before the
 // point when the whole part is 0 (".0167", "1.0000", "-.0100"); a value that rounds to zero gives ".0000" with no
-// sign. Throws std::invalid_argument for any other pattern.
+// sign. Throws UnsupportedFormatException for any other pattern.
 std::string Format(double value, std::string_view pattern);
 
 // The k-th field (counted from 1) of the text split at the separator; the empty text when there are fewer than k

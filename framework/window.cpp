@@ -36,6 +36,11 @@ std::vector<Ref<Window>>& LiveWindows() {
 }
 
 // Clamped before the menu bar's height is added, so that no list value can overflow the sum.
+// Qt shows the application's name in the frame of a window whose title is empty; one space shows nothing there.
+QString FrameTitle(const std::string& title) {
+  return title.empty() ? QStringLiteral(" ") : QString::fromStdString(title);
+}
+
 int ToQtSize(int64_t value, int extra = 0) {
   const int64_t clamped = std::clamp<int64_t>(value, 0, QWIDGETSIZE_MAX);
   return static_cast<int>(std::min<int64_t>(clamped + extra, QWIDGETSIZE_MAX));
@@ -267,6 +272,7 @@ bool WindowImpl::EnsureNative() {
   }();
   (void)postRoutine;
   widget = new WindowWidget(this);
+  widget->setWindowTitle(FrameTitle(std::string()));
   widget->setAttribute(Qt::WA_QuitOnClose, true);
   content = new ContentWidget(widget);
   content->setFocusPolicy(Qt::NoFocus);
@@ -502,7 +508,8 @@ bool WindowImpl::RaiseFromQt(int event, EventArgs& args) {
   });
 }
 
-// Runs inside the QApplication's destructor: windows still live then are released while Qt can still delete them.
+// Runs as the framework's finaliser, and inside the QApplication's destructor where a test made its own application:
+// windows still live then are released while Qt can still delete them.
 void WindowImpl::ReleaseAllWindows() {
   std::vector<Ref<Window>> windows = LiveWindows();
   for (const Ref<Window>& w : windows) w->impl_->Discard();
@@ -739,7 +746,7 @@ void Window::PropertyChanged(const std::string& name) {
       name == "MaximumWidth" || name == "MaximumHeight" || name == "Resizeable" || name == "MenuBarVisible") {
     impl_->ApplyGeometry();
   } else if (name == "Title") {
-    widget->setWindowTitle(QString::fromStdString(TextProperty("Title")));
+    widget->setWindowTitle(FrameTitle(TextProperty("Title")));
   } else if (name == "Type" || name == "HasCloseButton" || name == "HasMinimizeButton" || name == "HasMaximizeButton") {
     impl_->ApplyFrame();
   } else if (name == "HasBackgroundColor" || name == "BackgroundColor") {
@@ -765,4 +772,9 @@ Ref<Window> GetImplicitWindow_(const std::string& fullName) {
 std::vector<Ref<Window>> RuntimeLiveWindows() {
   RequireGuiThread_("RuntimeLiveWindows");
   return LiveWindows();
+}
+
+void ReleaseLiveWindows() {
+  RequireGuiThread_("ReleaseLiveWindows");
+  WindowImpl::ReleaseAllWindows();
 }

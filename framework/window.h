@@ -106,3 +106,6 @@ class Window : public Object {
 Ref<Window> GetImplicitWindow_(const std::string& fullName);
 // Every live window, in construction order.
 std::vector<Ref<Window>> RuntimeLiveWindows();
+// Releases every live window, its controls and its widgets, without running its Close handler: the framework's
+// finaliser, run after the event loop has ended.
+void ReleaseLiveWindows();

@@ -247,7 +247,9 @@ def desktop(resources):
     c = Checks()
     path = os.path.join(resources, "pallastrovane.desktop")
     run = subprocess.run([tool, path], capture_output=True, text=True)
-    c.expect(run.returncode == 0, "desktop-file-validate: %s" % (run.stdout + run.stderr).strip())
+    # Hints count too: a menu may list an entry with two main categories twice.
+    output = (run.stdout + run.stderr).strip()
+    c.expect(run.returncode == 0 and not output, "desktop-file-validate: %s" % output)
     # The validator cannot know our names: the menu entry must start our binary and find our themed icon.
     with open(path, encoding="utf-8") as f:
         keys = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line and not line.startswith("#"))

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -79,8 +82,18 @@ TEST_F(StartupTest, RunsItsStepsInOrderAndEndsWithTheCloseOfTheCalculator) {
     EXPECT_EQ(RuntimeEntryArguments().commandLine, commandLine);
     EXPECT_EQ(RuntimeEntryArguments().previousInstance, nullptr);
     EXPECT_EQ(RuntimeEntryArguments().showMode, 1);
+    // The framework's finaliser released the windows left (the hidden splash window).
+    EXPECT_TRUE(RuntimeLiveWindows().empty());
     testing_support::CloseAllWindows();
   }
+}
+
+TEST_F(StartupTest, GivesTheApplicationItsNameAndDesktopEntry) {
+  EXPECT_EQ(RunAndCloseCalculator(L""), 0);
+  EXPECT_EQ(QCoreApplication::applicationName(), "Pallastrovane");
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "pallastrovane");
+  EXPECT_EQ(RuntimeProgramFiles().pictureFolder, "../share/pallastrovane");
+  EXPECT_EQ(RuntimeProgramFiles().iconName, "pallastrovane");
 }
 
 TEST_F(StartupTest, ApplicationObjectCarriesTheVersionData) {
@@ -132,6 +145,39 @@ TEST_F(StartupTest, FailureWhileTheApplicationObjectIsMadeShowsNoWindowAndStillE
   EXPECT_NE(messages[0].find("NilObjectException"), std::string::npos);
   EXPECT_NE(messages[0].find("made to fail at NewAppInstance_"), std::string::npos);
   EXPECT_EQ(finalizersRun, 1);
+}
+
+// Whatever a step throws, the framework's exception or not, gets the default handling, and the finalisers and the
+// exit code follow.
+TEST_F(StartupTest, AnythingThrownGetsTheDefaultHandling) {
+  struct Case {
+    const char* name;
+    const char* step;
+    std::function<void()> raise;
+    const char* named;  // what the message names
+  };
+  const Case cases[] = {
+      {"framework exception", "EarlyStartup_", [] { throw OutOfBoundsException("step 9"); }, "OutOfBoundsException"},
+      {"standard exception", "NewAppInstance_", [] { throw std::length_error("too long"); }, "too long"},
+      {"no exception class at all", "LateStartup_", [] { throw 42; }, "unknown type"},
+      {"thrown in the event loop's step", "RuntimeRun_", [] { throw std::string("text"); }, "unknown type"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RuntimeResetForTesting();
+    messages.clear();
+    finalizersRun = 0;
+    RuntimeAddFinalizer([this] { ++finalizersRun; });
+    SetStartupObserverForTesting([&c](std::string_view step) {
+      if (step == c.step) c.raise();
+    });
+    int moduleInstance = 0;
+    EXPECT_EQ(wWinMain(&moduleInstance, nullptr, L"", 1), 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(c.named), std::string::npos) << messages[0];
+    EXPECT_EQ(finalizersRun, 1);
+    EXPECT_TRUE(RuntimeLiveWindows().empty());
+  }
 }
 
 TEST_F(StartupTest, FailureInTheLateStartupSkipsTheEventLoop) {

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -177,13 +183,53 @@ TEST_F(Runtime, FrameworkInitialisationRunsTheLateStartupOnce) {
   RunFrameworkInitialization_(RuntimeCreateDelegate(&LateStartup, nullptr, "(  )", 0));
   EXPECT_EQ(lateStartups, 1);
   EXPECT_EQ(QCoreApplication::instance(), before);
-  EXPECT_EQ(QCoreApplication::applicationName(), "Pallastrovane");
 
   EXPECT_THROW(RunFrameworkInitialization_(RuntimeCreateDelegate(&FailingLateStartup, nullptr, "(  )", 0)),
                NilObjectException);
   EXPECT_THROW(RunFrameworkInitialization_(RuntimeCreateDelegate(&LateStartup, nullptr, "( )", 0)),
                TypeMismatchException);
   EXPECT_EQ(lateStartups, 1);
+}
+
+// The framework names no program: whatever program runs on it, its application object gives the name and the
+// start-up its icon and desktop entry.
+TEST_F(Runtime, FrameworkInitialisationGivesTheApplicationTheProgramsIdentity) {
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const std::vector<int> sizes = {16, 24, 64, 128};
+  for (int size : sizes) {
+    const QString folder = root.filePath(QString("icons/hicolor/%1x%1/apps").arg(size));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::darkGreen);
+    ASSERT_TRUE(image.save(folder + "/tallyho.png"));
+  }
+  // Another program's icon in the same tree is not taken.
+  ASSERT_TRUE(QDir().mkpath(root.filePath("icons/hicolor/32x32/apps")));
+  QImage other(32, 32, QImage::Format_ARGB32);
+  other.fill(Qt::red);
+  ASSERT_TRUE(other.save(root.filePath("icons/hicolor/32x32/apps/other.png")));
+
+  auto app = RuntimeNewObject<Application>();
+  app->x_SetVersionData_(1, 2, 0, 0, 3, "", "1.2", "Tallyho");
+  RuntimeRegisterAppObject_(app);
+  RuntimeSetProgramFiles_(
+      {.pictureFolder = "../share/tallyho",
+       .iconFolders = {root.filePath("missing").toStdString(), root.filePath("icons").toStdString()},
+       .iconName = "tallyho",
+       .desktopFileName = "org.example.tallyho"});
+  RunFrameworkInitialization_(RuntimeCreateDelegate(&LateStartup, nullptr, "(  )", 0));
+
+  EXPECT_EQ(QCoreApplication::applicationName(), "Tallyho");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Tallyho");
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.example.tallyho");
+  std::vector<int> found;
+  for (const QSize& size : QGuiApplication::windowIcon().availableSizes()) {
+    EXPECT_EQ(size.width(), size.height());
+    found.push_back(size.width());
+  }
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, sizes);
 }
 
 TEST_F(Runtime, FinalisersRunOnceInReverseOrder) {

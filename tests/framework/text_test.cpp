@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "framework/object.h"
+
 namespace {
 
 constexpr double kMax = std::numeric_limits<double>::max();
@@ -124,8 +126,8 @@ INSTANTIATE_TEST_SUITE_P(Text, FormatTest, testing::ValuesIn(kFormatCases),
                          [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST(FormatTest, RefusesOtherPatterns) {
-  EXPECT_THROW(Format(1.0, "#.##"), std::invalid_argument);
-  EXPECT_THROW(Format(1.0, ""), std::invalid_argument);
+  EXPECT_THROW(Format(1.0, "#.##"), UnsupportedFormatException);
+  EXPECT_THROW(Format(1.0, ""), UnsupportedFormatException);
 }
 
 // A Qt program runs with the C library's locale taken from the environment; a decimal comma there must not reach

@@ -16,12 +16,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -48,6 +52,17 @@ int CanvasesWithPictures(const QWidget* window) {
     count += varied ? 1 : 0;
   }
   return count;
+}
+
+// The square sizes the window's icon offers, ascending: "16,32".
+QString IconSizes(const QWidget* window) {
+  QList<int> sizes;
+  for (const QSize& size : window->windowIcon().availableSizes())
+    if (size.width() == size.height()) sizes.append(size.width());
+  std::sort(sizes.begin(), sizes.end());
+  QStringList text;
+  for (int size : sizes) text.append(QString::number(size));
+  return text.join(',');
 }
 
 QWidget* VisibleWindow(const QString& title, bool anyTitle = false) {
@@ -124,7 +139,7 @@ void Install() {
       if (fd > 0 && write(fd, &byte, 1) != 1) std::_Exit(3);
       std::_Exit(0);
     }
-    if (QWidget* splash = VisibleWindow(QString()); splash && !splashSeen) {
+    if (QWidget* splash = VisibleWindow(QStringLiteral(" ")); splash && !splashSeen) {
       splashSeen = true;
       Report(QString("splash_pictures=%1").arg(CanvasesWithPictures(splash)));
     }
@@ -140,6 +155,8 @@ void Install() {
       }
       Report(QString("splash_first=%1").arg(splashSeen ? 1 : 0));
       Report(QString("calculator_pictures=%1").arg(CanvasesWithPictures(calculator)));
+      Report(QString("icon_sizes=%1").arg(IconSizes(calculator)));
+      Report(QString("desktop_file=%1").arg(QGuiApplication::desktopFileName()));
       calculator->close();
     }
   });
