@@ -311,6 +311,9 @@ class CanvasWidget : public QWidget {
     if (opaque) FillOpaqueBackground(*this, owner_);
     if (backdrop.isNull()) return;
     QPainter painter(this);
+    // Between 1x and 2x the picture is scaled to the screen whichever variant it is: by filtering, not by dropping
+    // or doubling pixels.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QPoint(0, 0), backdrop);
   }
 

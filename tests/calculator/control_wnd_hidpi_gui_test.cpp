@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QRegion>
 #include <QTest>
@@ -110,6 +113,48 @@ TEST_F(ControlWndHidpiTest, EveryFieldShowsItsWholeBorder) {
       EXPECT_EQ(LinesWithoutBorder(image, geometry, edge.edge, covered), 0)
           << field.name << ": device lines without its " << edge.name << " border at scale " << ScaleFactor();
     }
+  }
+}
+
+// The real resource manager, on probe files in resources/ beside the test executable (named for this process, as
+// each scale factor runs in a process of its own): the plain file at 1x, the double-size variant above, at the
+// plain file's logical size, and drawn on a canvas pixel for pixel at 2x.
+TEST_F(ControlWndHidpiTest, PicturesComeFromTheirDoubleSizeVariantAboveOneX) {
+  SetPictureLoaderForTesting(nullptr);
+  QDir dir(QCoreApplication::applicationDirPath());
+  ASSERT_TRUE(dir.mkpath(QStringLiteral("resources")));
+  dir.cd(QStringLiteral("resources"));
+  const QString base = QStringLiteral("HidpiProbe-%1").arg(QCoreApplication::applicationPid());
+  QImage plain(6, 4, QImage::Format_RGB32);
+  plain.fill(QColor(0xc0, 0x20, 0x20));
+  QImage twice(12, 8, QImage::Format_RGB32);
+  for (int y = 0; y < twice.height(); ++y) {
+    for (int x = 0; x < twice.width(); ++x) twice.setPixel(x, y, (x + y) % 2 ? 0xff2040c0 : 0xff20c040);
+  }
+  ASSERT_TRUE(plain.save(dir.filePath(base + ".png")));
+  ASSERT_TRUE(twice.save(dir.filePath(base + "@2x.png")));
+
+  const Ref<Picture> picture = RuntimeGetPictureFromResourceManager_((base + ".png").toStdString());
+  QFile::remove(dir.filePath(base + ".png"));
+  QFile::remove(dir.filePath(base + "@2x.png"));
+  dir.cdUp();
+  dir.rmdir(QStringLiteral("resources"));  // only when no other process still has its probes there
+
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Width(), 6);
+  EXPECT_EQ(picture->Height(), 4);
+  const QImage& loaded = *static_cast<const QImage*>(picture->NativeImage());
+  const bool above1x = qApp->devicePixelRatio() > 1;
+  EXPECT_EQ(loaded.size(), above1x ? twice.size() : plain.size());
+  EXPECT_EQ(loaded.pixel(0, 0), above1x ? twice.pixel(0, 0) : plain.pixel(0, 0));
+
+  Ref<ControlWnd> window = OpenCalculator();
+  window->QCanvas()->Backdrop(picture);
+  const QImage shown = WidgetOf(window->QCanvas())->grab().toImage();
+  if (ScaleFactor() == 2) {
+    EXPECT_EQ(shown.copy(0, 0, 12, 8), twice.convertToFormat(shown.format())) << "drawn without scaling";
+  } else if (ScaleFactor() == 1) {
+    EXPECT_EQ(shown.copy(0, 0, 6, 4), plain.convertToFormat(shown.format()));
   }
 }
 
