@@ -1,5 +1,6 @@
 #include "framework/controls.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -76,6 +77,45 @@ QFont ControlFont(const Object& object) {
   font.setUnderline(object.BoolProperty("Underline"));
   return font;
 }
+
+// A field paints its own background, and its border in device pixels; its viewport paints nothing beneath the
+// text. At a fractional scale (125 %, 150 %) a logical unit is no whole number of device pixels, and Qt rounds a
+// widget's clip, its painter's origin and its children's geometry each its own way: the style's one-pixel line at
+// the field's last column landed on a pixel that the viewport covered too (and painted over), or just outside the
+// field's clip. The border here takes the outermost device pixels of the field's edges rounded as Qt rounds its clip
+// (halves up), one logical unit thick rounded to whole pixels, and nothing paints over it.
+class FieldBorder : public QObject {
+ public:
+  explicit FieldBorder(QAbstractScrollArea* field) : QObject(field), field_(field) {
+    field->setBackgroundRole(QPalette::Base);
+    field->setAutoFillBackground(true);
+    field->viewport()->setAutoFillBackground(false);
+    field->installEventFilter(this);
+  }
+
+ protected:
+  // The field's own paint event draws only its frame, which this replaces.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != field_ || event->type() != QEvent::Paint || field_->frameShape() == QFrame::NoFrame) return false;
+    QPainter painter(field_);
+    const QRectF device = painter.deviceTransform().mapRect(QRectF(field_->rect()));
+    const int left = static_cast<int>(std::floor(device.left() + 0.5));
+    const int top = static_cast<int>(std::floor(device.top() + 0.5));
+    const int right = static_cast<int>(std::floor(device.right() + 0.5));
+    const int bottom = static_cast<int>(std::floor(device.bottom() + 0.5));
+    const int line = std::max(1, static_cast<int>(std::lround(field_->devicePixelRatioF())));
+    painter.setWorldTransform(painter.deviceTransform().inverted(), true);
+    const QColor colour = field_->palette().color(QPalette::Mid);
+    painter.fillRect(QRect(left, top, right - left, line), colour);
+    painter.fillRect(QRect(left, bottom - line, right - left, line), colour);
+    painter.fillRect(QRect(left, top, line, bottom - top), colour);
+    painter.fillRect(QRect(right - line, top, line, bottom - top), colour);
+    return true;
+  }
+
+ private:
+  QAbstractScrollArea* field_;
+};
 
 bool IsFontKey(const std::string& key) {
   return key == "FontName" || key == "FontSize" || key == "FontUnit" || key == "Bold" || key == "Italic" ||
@@ -271,6 +311,9 @@ class CanvasWidget : public QWidget {
     if (opaque) FillOpaqueBackground(*this, owner_);
     if (backdrop.isNull()) return;
     QPainter painter(this);
+    // Between 1x and 2x the picture is scaled to the screen whichever variant it is: by filtering, not by dropping
+    // or doubling pixels.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QPoint(0, 0), backdrop);
   }
 
@@ -615,6 +658,7 @@ void TextArea::CreateNative_(void* parentWidget) {
   field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   AttachWidget(*impl_, field);
+  new FieldBorder(field);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
 

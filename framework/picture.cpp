@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -34,6 +36,27 @@ bool IsBareFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
 }
 
+// "Pall.png" -> "Pall@2x.png": the name under which Qt's own icons and pixmaps find their double-size variant.
+QString DoubleSizeName(const QString& name) {
+  const qsizetype dot = name.lastIndexOf(u'.');
+  return dot < 0 ? name + QStringLiteral("@2x") : name.left(dot) + QStringLiteral("@2x") + name.mid(dot);
+}
+
+// A screen above 1x draws the double-size variant where there is one, so that the picture is not upscaled; the
+// variant's logical size is that of the plain file, so the layout stays as it is.
+Ref<Picture> LoadFromFolder(const QDir& folder, const QString& name) {
+  const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  if (app && app->devicePixelRatio() > 1) {
+    const QFileInfo variant(folder.filePath(DoubleSizeName(name)));
+    if (variant.isFile()) {
+      if (Ref<Picture> picture = Picture::FromFile(variant.filePath().toStdString())) return picture;
+    }
+  }
+  const QFileInfo file(folder.filePath(name));
+  if (!file.isFile()) return nullptr;
+  return Picture::FromFile(file.filePath().toStdString());
+}
+
 }  // namespace
 
 Picture::Picture() : impl_(std::make_unique<PictureImpl>()) {}
@@ -50,13 +73,17 @@ const ClassInfo& Picture::ClassRecord() {
   return RuntimeRegisterClass(record);
 }
 
-int64_t Picture::Width() const { return impl_->image.width(); }
-int64_t Picture::Height() const { return impl_->image.height(); }
+// Logical units: a double-size variant has the size of its plain file.
+int64_t Picture::Width() const { return std::lround(impl_->image.deviceIndependentSize().width()); }
+int64_t Picture::Height() const { return std::lround(impl_->image.deviceIndependentSize().height()); }
 const void* Picture::NativeImage() const { return &impl_->image; }
 
 Ref<Picture> Picture::FromFile(const std::string& path) {
   QImage image;
   if (path.empty() || !image.load(QString::fromStdString(path))) return nullptr;
+  if (QFileInfo(QString::fromStdString(path)).completeBaseName().endsWith(QStringLiteral("@2x"))) {
+    image.setDevicePixelRatio(2);
+  }
   auto picture = std::make_shared<Picture>();
   picture->impl_->image = std::move(image);
   return picture;
@@ -71,9 +98,7 @@ Ref<Picture> RuntimeGetPictureFromResourceManager_(const std::string& fileName) 
   for (const QString& folder :
        {QStringLiteral("resources"), QString::fromStdString(RuntimeProgramFiles().pictureFolder)}) {
     if (folder.isEmpty()) continue;
-    const QFileInfo file(QDir(dir).filePath(folder + u'/' + name));
-    if (!file.isFile()) continue;
-    if (Ref<Picture> picture = Picture::FromFile(file.filePath().toStdString())) return picture;
+    if (Ref<Picture> picture = LoadFromFolder(QDir(QDir(dir).filePath(folder)), name)) return picture;
   }
   return nullptr;
 }

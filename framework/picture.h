@@ -16,6 +16,7 @@ class Picture : public Object {
   static const ClassInfo& ClassRecord();
   const ClassInfo& GetClass() const override { return ClassRecord(); }
 
+  // In logical units: a double-size variant ("Pall@2x.png") has half as many units as pixels.
   int64_t Width() const;
   int64_t Height() const;
   // For the Qt side: the QImage* as void*.
@@ -28,7 +29,8 @@ class Picture : public Object {
 };
 
 // Looks the file name up in resources/ beside the executable, then in the program's picture folder relative to it
-// (RuntimeProgramFiles).
+// (RuntimeProgramFiles). On a screen above 1x a double-size variant beside the file ("Pall@2x.png" for "Pall.png")
+// is taken first.
 // Not found is no failure: it gives none.
 Ref<Picture> RuntimeGetPictureFromResourceManager_(const std::string& fileName);
 

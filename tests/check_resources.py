@@ -47,6 +47,8 @@ SUPPORTED_OS = {
 }
 
 PICTURES = {"Question48.jpg": (29, 43), "PallSmall.png": (265, 45), "Pall.png": (435, 54)}
+# Each picture's double-size variant for screens above 1x, exactly twice its size so that its logical size is the same.
+PICTURES.update({name.replace(".", "@2x."): (2 * w, 2 * h) for name, (w, h) in list(PICTURES.items())})
 ICON_SIZES = (16, 32, 48, 256)
 
 
