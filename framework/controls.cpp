@@ -253,9 +253,10 @@ class FieldWidget : public QTextEdit {
     const std::optional<QString> passed = PassedByKeyDown(typed);
     key.accept();
     if (!passed || passed->isEmpty()) return true;
-    // A single character that passed goes in as the key itself; of several, each goes in as a key of its own, so
-    // that the character limit counts them one by one.
-    if (*passed == typed && passed->toUcs4().size() == 1) return QTextEdit::event(&key);
+    // A plain key that passed goes in as itself. Otherwise each character that passed goes in as a plain key of its
+    // own, so that the character limit counts them one by one (it lets combinations with Meta through).
+    const bool plain = !(key.modifiers() & (Qt::AltModifier | Qt::MetaModifier));
+    if (plain && *passed == typed && passed->toUcs4().size() == 1) return QTextEdit::event(&key);
     for (const char32_t c : passed->toUcs4()) {
       QKeyEvent one(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&c, 1));
       keyPressEvent(&one);

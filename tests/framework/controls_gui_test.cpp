@@ -262,6 +262,7 @@ TEST_F(ControlsTest, EveryTypedTextMeetsKeyDownOneCharacterAtATime) {
     std::function<void(QWidget*)> type;
     std::vector<std::string> keys;
     const char* text;
+    const char* before = "";
   };
   const Row rows[] = {
       {"Alt+Q types q", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Q, Qt::AltModifier); }, {"q"}, "q"},
@@ -286,6 +287,11 @@ TEST_F(ControlsTest, EveryTypedTextMeetsKeyDownOneCharacterAtATime) {
        [](QWidget* w) { ComposeText(w, {}, "1x2345"); },
        {"1", "x", "2", "3", "4", "5"},
        "1234"},
+      {"Meta+5 into a full field",
+       [](QWidget* w) { QTest::keyClick(w, Qt::Key_5, Qt::MetaModifier); },
+       {"5"},
+       "1234",
+       "1234"},
       {"Ctrl+Meta+Z is a shortcut",
        [](QWidget* w) { QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier | Qt::MetaModifier); },
        {},
@@ -303,8 +309,9 @@ TEST_F(ControlsTest, EveryTypedTextMeetsKeyDownOneCharacterAtATime) {
   ShowActive();
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    field->Text("");
+    field->Text(row.before);
     field->SetFocus();
+    field->SelectionStart(4);
     recorder_->keys.clear();
     row.type(Field(field));
     EXPECT_EQ(recorder_->keys, row.keys);
