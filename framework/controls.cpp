@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -217,10 +218,15 @@ class FieldWidget : public QTextEdit {
 
  protected:
   // KeyDown comes before the field sees the key, Tab included (QWidget::event moves the focus before
-  // keyPressEvent would see it).
+  // keyPressEvent would see it). In a field with a KeyDown binding, every text that typing would insert meets
+  // KeyDown one character at a time, however it arrives: with Alt or Meta held, as several characters in one key
+  // event, or as an input method's commit (dead keys, compose). Otherwise such text would slip past the filter.
   bool event(QEvent* e) override {
-    if (e->type() == QEvent::KeyPress) {
+    if (e->type() == QEvent::KeyPress && HasKeyDown()) {
       auto* key = static_cast<QKeyEvent*>(e);
+      if (const QString typed = InsertableText(*key); !typed.isEmpty()) {
+        return IsShortcut(*key) ? ForwardWithoutText(*key) : TypeThroughKeyDown(*key, typed);
+      }
       if (std::optional<std::string> text = FrameworkKeyText(*key)) {
         QPointer<FieldWidget> alive(this);
         EventArgs args;
@@ -232,6 +238,9 @@ class FieldWidget : public QTextEdit {
           return true;
         }
       }
+    } else if (e->type() == QEvent::InputMethod && HasKeyDown()) {
+      auto* input = static_cast<QInputMethodEvent*>(e);
+      if (!input->commitString().isEmpty()) return CommitThroughKeyDown(*input);
     }
     return QTextEdit::event(e);
   }
@@ -246,6 +255,88 @@ class FieldWidget : public QTextEdit {
   }
 
  private:
+  bool HasKeyDown() const {
+    Ref<Object> self = owner_.lock();
+    return self && RuntimeEventHandler(*self, TextArea::kKeyDown);
+  }
+
+  // Ctrl without Alt makes a shortcut; Ctrl with Alt is how some systems report AltGr, which types.
+  static bool IsShortcut(const QKeyEvent& e) {
+    return (e.modifiers() & Qt::ControlModifier) && !(e.modifiers() & Qt::AltModifier);
+  }
+
+  // What Qt would insert for the key: its text, when that starts with a printable character. Named keys
+  // (Backspace, Tab, Return, arrows...) carry no such text and keep their own key texts.
+  static QString InsertableText(const QKeyEvent& e) {
+    const QString text = e.text();
+    if (text.isEmpty() || !IsPrintable(text.toUcs4().value(0))) return {};
+    return text;
+  }
+
+  // Runs KeyDown for each character of `typed`; gives the characters it let through, or none once the handler
+  // has done away with the field or its control.
+  std::optional<QString> PassedByKeyDown(const QString& typed) {
+    QPointer<FieldWidget> alive(this);
+    QString passed;
+    for (const char32_t c : typed.toUcs4()) {
+      const QString character = QString::fromUcs4(&c, 1);
+      EventArgs args;
+      args.key = character.toStdString();
+      const bool dropped = FireFromQt(owner_, TextArea::kKeyDown, args);
+      if (!alive || owner_.expired()) return std::nullopt;
+      if (!dropped) passed += character;
+    }
+    return passed;
+  }
+
+  bool TypeThroughKeyDown(QKeyEvent& key, const QString& typed) {
+    const std::optional<QString> passed = PassedByKeyDown(typed);
+    key.accept();
+    if (!passed || passed->isEmpty()) return true;
+    // A plain key that passed goes in as itself. Otherwise each character that passed goes in as a plain key of its
+    // own, so that the character limit counts them one by one (it lets combinations with Meta through).
+    const bool plain = !(key.modifiers() & (Qt::AltModifier | Qt::MetaModifier));
+    if (plain && *passed == typed && passed->toUcs4().size() == 1) return QTextEdit::event(&key);
+    for (const char32_t c : passed->toUcs4()) {
+      QKeyEvent one(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&c, 1));
+      keyPressEvent(&one);
+    }
+    return true;
+  }
+
+  // A shortcut's text is never typed into a filtered field (Qt would insert it for, say, Ctrl+Meta+Z); without
+  // the text the field still does what the combination means to it (copy, select all, word moves).
+  bool ForwardWithoutText(QKeyEvent& key) {
+    QKeyEvent bare(key.type(), key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
+                   key.nativeModifiers(), QString(), key.isAutoRepeat(), key.count(), key.device());
+    const bool handled = QTextEdit::event(&bare);
+    key.setAccepted(bare.isAccepted());
+    return handled;
+  }
+
+  // The commit keeps what KeyDown let through, cut at the character limit as typing would be; the input method's
+  // pre-edit text (the dead key still waiting) is kept as it is.
+  bool CommitThroughKeyDown(QInputMethodEvent& input) {
+    std::optional<QString> passed = PassedByKeyDown(input.commitString());
+    if (!passed) return true;
+    if (limit > 0) {
+      int64_t room = RoomLeft();
+      QString fitting;
+      for (const char32_t c : passed->toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        room -= OutsideLength(character, 0, static_cast<int>(character.size()));
+        if (room < 0) break;
+        fitting += character;
+      }
+      passed = fitting;
+    }
+    QInputMethodEvent filtered(input.preeditString(), input.attributes());
+    filtered.setCommitString(*passed, input.replacementStart(), input.replacementLength());
+    const bool handled = QTextEdit::event(&filtered);
+    input.setAccepted(filtered.isAccepted());
+    return handled;
+  }
+
   bool WouldExceedLimit(const QKeyEvent& e) const {
     if (e.modifiers() & (Qt::ControlModifier | Qt::MetaModifier) && !(e.modifiers() & Qt::AltModifier)) return false;
     int64_t added = 0;
@@ -259,11 +350,16 @@ class FieldWidget : public QTextEdit {
       added = OutsideLength(text, 0, static_cast<int>(text.size()));
     }
     if (added == 0) return false;
+    return added > RoomLeft();
+  }
+
+  // Characters that may still be typed: the limit less the text that stays (a selection is typed over).
+  int64_t RoomLeft() const {
     const QString plain = document()->toRawText();
     const QTextCursor cursor = textCursor();
     const int64_t length = OutsideLength(plain, 0, static_cast<int>(plain.size()));
     const int64_t selected = OutsideLength(plain, cursor.selectionStart(), cursor.selectionEnd());
-    return length - selected + added > limit;
+    return limit - (length - selected);
   }
 
   std::weak_ptr<Object> owner_;

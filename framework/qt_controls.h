@@ -14,8 +14,11 @@
 
 // The key as a KeyDown handler receives it: the typed character for a printable key, Backspace 8, Tab 9,
 // Return and Enter 13, Escape 27, Delete 127, Left 28, Right 29, Up 30, Down 31; none for any other key and for
-// combinations with Ctrl, Alt or Meta, which belong to shortcuts (AltGr, which some systems report as Ctrl+Alt,
-// still types its character).
+// combinations with Ctrl, Alt or Meta (AltGr, which some systems report as Ctrl+Alt, still types its character).
+// A text field with a KeyDown binding does not stop there: whatever typing would insert into it (a character
+// typed with Alt or Meta, a key event with several characters, an input method's commit) meets KeyDown one
+// character at a time, and only the characters it lets through go in. Ctrl without Alt is a shortcut and types
+// nothing into such a field.
 std::optional<std::string> FrameworkKeyText(const QKeyEvent& event);
 
 // While a handler runs inside a Qt event of one of our objects, a control released by that handler must not

@@ -36,7 +36,9 @@
 
 namespace {
 
+using testing_support::ComposeText;
 using testing_support::ContentOf;
+using testing_support::SendKeyWithText;
 using testing_support::WidgetOf;
 
 std::string Rgb(const QColor& colour) { return colour.name().toStdString(); }
@@ -337,6 +339,56 @@ INSTANTIATE_TEST_SUITE_P(Keys, ControlWndKeyFilterTest,
                                            KeyCase{"Escape", Qt::Key_Escape, false, "12", "12", 0, 0},
                                            KeyCase{"Del", Qt::Key_Delete, true, "2", "2", 0, 0}),
                          [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+// Text that reaches a number field other than as one plain key: with Alt or Meta held, several characters in one
+// key event, an input method's commit (a dead acute, then e). Each character meets the filter on its own.
+struct TypingCase {
+  const char* name;
+  std::function<void(QWidget*)> type;
+  const char* countAfter;  // Nvariables, empty before
+  const char* rateAfter;   // ErrorFld, empty before
+  int countBeeps, rateBeeps;
+};
+void PrintTo(const TypingCase& c, std::ostream* out) { *out << c.name; }
+
+class ControlWndTypingTest : public ControlWndTest, public ::testing::WithParamInterface<TypingCase> {};
+
+TEST_P(ControlWndTypingTest, EveryTypedCharacterMeetsTheFilter) {
+  const TypingCase& c = GetParam();
+  Ref<ControlWnd> window = OpenCalculator();
+  QApplication::clipboard()->setText("-e.");
+  struct Target {
+    Ref<TextArea> field;
+    const char* after;
+    int beeps;
+  };
+  for (const Target& t : {Target{window->Nvariables(), c.countAfter, c.countBeeps},
+                          Target{window->ErrorFld(), c.rateAfter, c.rateBeeps}}) {
+    SCOPED_TRACE(t.field->Name());
+    QWidget* widget = WidgetOf(t.field);
+    widget->setFocus();
+    const int64_t beeps = BeepCount();
+    c.type(widget);
+    EXPECT_EQ(t.field->Text(), t.after);
+    EXPECT_EQ(BeepCount() - beeps, t.beeps);
+  }
+  EXPECT_TRUE(messages_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, ControlWndTypingTest,
+    ::testing::Values(
+        TypingCase{"AltLetter", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Z, Qt::AltModifier); }, "", "", 1, 1},
+        TypingCase{"MetaLetter", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Z, Qt::MetaModifier); }, "", "", 1, 1},
+        TypingCase{"AltPoint", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Period, Qt::AltModifier); }, "", ".", 1, 0},
+        TypingCase{"MetaDigit", [](QWidget* w) { QTest::keyClick(w, Qt::Key_7, Qt::MetaModifier); }, "7", "7", 0, 0},
+        TypingCase{"SeveralCharactersInOneKeyEvent", [](QWidget* w) { SendKeyWithText(w, Qt::Key_A, "a1.b2"); }, "12",
+                   "1.2", 3, 2},
+        TypingCase{"DeadAcuteThenE", [](QWidget* w) { ComposeText(w, QString(QChar(0xb4)), "\u00e9"); }, "", "", 1, 1},
+        TypingCase{"InputMethodCommitsSeveral", [](QWidget* w) { ComposeText(w, "4", "4x.5"); }, "45", "4.5", 2, 1},
+        TypingCase{"CtrlVPastesWhole", [](QWidget* w) { QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier); }, "-e.",
+                   "-e.", 0, 0}),
+    [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ControlWndTest, FieldLimitStopsTheFourthDigitWithoutABeep) {
   Ref<ControlWnd> window = OpenCalculator();

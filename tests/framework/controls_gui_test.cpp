@@ -28,6 +28,7 @@
 #include "framework/picture.h"
 #include "framework/property_list.h"
 #include "framework/window.h"
+#include "tests/support/gui_test_support.h"
 
 namespace {
 
@@ -249,6 +250,79 @@ TEST_F(ControlsTest, CharacterLimitHoldsForTypedTextButAPasteGoesInWhole) {
   QApplication::clipboard()->setText(".00001");
   edit->paste();
   EXPECT_EQ(field->Text(), ".00001");
+}
+
+// Whatever typing would insert meets KeyDown one character at a time, however it arrives; what KeyDown lets
+// through goes in up to the character limit. Shortcuts raise nothing and insert nothing.
+TEST_F(ControlsTest, EveryTypedTextMeetsKeyDownOneCharacterAtATime) {
+  using testing_support::ComposeText;
+  using testing_support::SendKeyWithText;
+  struct Row {
+    const char* name;
+    std::function<void(QWidget*)> type;
+    std::vector<std::string> keys;
+    const char* text;
+    const char* before = "";
+  };
+  const Row rows[] = {
+      {"Alt+Q types q", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Q, Qt::AltModifier); }, {"q"}, "q"},
+      {"Meta+X is dropped", [](QWidget* w) { QTest::keyClick(w, Qt::Key_X, Qt::MetaModifier); }, {"x"}, ""},
+      {"AltGr, reported as Ctrl+Alt, types",
+       [](QWidget* w) { QTest::keyClick(w, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier); },
+       {"q"},
+       "q"},
+      {"several characters in one key event",
+       [](QWidget* w) { SendKeyWithText(w, Qt::Key_A, QString::fromUtf8("axb\u20ac\U0001d400")); },
+       {"a", "x", "b", "\u20ac", "\U0001d400"},
+       "ab\u20ac\U0001d400"},
+      {"several characters, cut at the limit",
+       [](QWidget* w) { SendKeyWithText(w, Qt::Key_1, "123456"); },
+       {"1", "2", "3", "4", "5", "6"},
+       "1234"},
+      {"dead acute, then e",
+       [](QWidget* w) { ComposeText(w, QString(QChar(0xb4)), QString(QChar(0xe9))); },
+       {"\u00e9"},
+       "\u00e9"},
+      {"input method commit, dropped and cut at the limit",
+       [](QWidget* w) { ComposeText(w, {}, "1x2345"); },
+       {"1", "x", "2", "3", "4", "5"},
+       "1234"},
+      {"Meta+5 into a full field",
+       [](QWidget* w) { QTest::keyClick(w, Qt::Key_5, Qt::MetaModifier); },
+       {"5"},
+       "1234",
+       "1234"},
+      {"Ctrl+Meta+Z is a shortcut",
+       [](QWidget* w) { QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier | Qt::MetaModifier); },
+       {},
+       ""},
+      {"Ctrl with a keypad digit is a shortcut",
+       [](QWidget* w) { QTest::keyClick(w, Qt::Key_5, Qt::ControlModifier | Qt::KeypadModifier); },
+       {},
+       ""},
+  };
+  auto field =
+      Make<TextArea>({{"Width", Integer(100)}, {"Height", Integer(20)}, {"MaximumCharactersAllowed", Integer(4)}});
+  Bind(field, TextArea::kKeyDown, kKeyDown, &Recorder::KeyDown);
+  recorder_->drop = "x";
+  auto unbound = Make<TextArea>({{"Top", Integer(30)}, {"Width", Integer(100)}, {"Height", Integer(20)}});
+  ShowActive();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    field->Text(row.before);
+    field->SetFocus();
+    field->SelectionStart(4);
+    recorder_->keys.clear();
+    row.type(Field(field));
+    EXPECT_EQ(recorder_->keys, row.keys);
+    EXPECT_EQ(field->Text(), row.text);
+  }
+
+  // A field without a binding takes text as Qt gives it.
+  unbound->SetFocus();
+  QTest::keyClick(Field(unbound), Qt::Key_Z, Qt::AltModifier);
+  ComposeText(Field(unbound), {}, QString(QChar(0xe9)));
+  EXPECT_EQ(unbound->Text(), "z\u00e9");
 }
 
 TEST_F(ControlsTest, SelBoldBoldsExactlyTheSelectionOfAStyledField) {

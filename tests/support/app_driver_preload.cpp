@@ -10,6 +10,9 @@
 //   that window's content has been drawn once.
 // PALL_DRIVER=screenshot: types the worked example into the calculator, calculates and saves the window as the
 //   PNG file PALL_DRIVER_SHOT.
+// PALL_DRIVER=type-fields: once the calculator is the active window, puts the focus into Nvariables and reports
+//   "ready=1"; the keys then come from outside (a real X server). At F12 it reports the texts of Nvariables and
+//   ErrorFld and closes the calculator.
 // PALL_DRIVER_REPORT names a file that receives "key=value" lines.
 #include <unistd.h>
 
@@ -122,10 +125,46 @@ void Screenshot(QWidget* calculator) {
   calculator->close();
 }
 
+// The fields' text through Qt's property, whichever text edit class they are.
+QString FieldText(QWidget* window, const char* control) {
+  QWidget* field = window->findChild<QWidget*>(control);
+  return field ? field->property("plainText").toString() : QString("<missing>");
+}
+
+// Keys reach the program in the order they were typed, so at the closing F12 every key before it has been handled.
+class ReportAtF12 : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F12) return false;
+    if (QWidget* calculator = VisibleWindow("Control")) {
+      Report("Nvariables=" + FieldText(calculator, "Nvariables"));
+      Report("ErrorFld=" + FieldText(calculator, "ErrorFld"));
+      calculator->close();
+    }
+    return true;
+  }
+};
+
+// PALL_DRIVER=type-fields: the calculator active with the focus in Nvariables, then "ready=1".
+bool FocusCount(QWidget* calculator) {
+  QWidget* field = calculator->findChild<QWidget*>("Nvariables");
+  if (!field) return false;
+  if (!calculator->isActiveWindow()) {
+    calculator->activateWindow();
+    return false;
+  }
+  if (QApplication::focusWidget() != field) field->setFocus();
+  if (QApplication::focusWidget() != field) return false;
+  Report("ready=1");
+  return true;
+}
+
 void Install() {
   const QByteArray mode = qgetenv("PALL_DRIVER");
   reportPath = QString::fromLocal8Bit(qgetenv("PALL_DRIVER_REPORT"));
   if (mode.isEmpty()) return;
+  if (mode == "type-fields") QCoreApplication::instance()->installEventFilter(new ReportAtF12(qApp));
   auto* poll = new QTimer(QCoreApplication::instance());
   poll->setInterval(mode == "first-show" ? 1 : 20);
   QObject::connect(poll, &QTimer::timeout, [mode, poll] {
@@ -146,6 +185,10 @@ void Install() {
     if (QWidget* calculator = VisibleWindow("Control")) {
       if (mode == "describe-close") {
         if (DescribeThenClose(calculator)) poll->stop();
+        return;
+      }
+      if (mode == "type-fields") {
+        if (FocusCount(calculator)) poll->stop();
         return;
       }
       poll->stop();

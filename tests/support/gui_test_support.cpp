@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QTest>
 
 #include "framework/picture.h"
@@ -20,6 +22,21 @@ QWidget* ContentOf(const Ref<Window>& window) {
 
 QWidget* WidgetOf(const Ref<Control>& control) {
   return control ? static_cast<QWidget*>(control->NativeWidget()) : nullptr;
+}
+
+void SendKeyWithText(QWidget* widget, int key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(widget, &press);
+  QCoreApplication::sendEvent(widget, &release);
+}
+
+void ComposeText(QWidget* widget, const QString& preedit, const QString& commit) {
+  QInputMethodEvent composing(preedit, {});
+  QCoreApplication::sendEvent(widget, &composing);
+  QInputMethodEvent committed;
+  committed.setCommitString(commit);
+  QCoreApplication::sendEvent(widget, &committed);
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) { return QTest::qWaitFor(condition, timeoutMs); }

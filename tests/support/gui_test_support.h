@@ -2,6 +2,7 @@
 // between tests and a recorder that takes the place of the message box.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -15,6 +16,11 @@ namespace testing_support {
 QWidget* WidgetOf(const Ref<Window>& window);   // the top-level widget
 QWidget* ContentOf(const Ref<Window>& window);  // the area below the menu bar
 QWidget* WidgetOf(const Ref<Control>& control);
+
+// Text arriving other than as one plain key: a press and release whose event carries `text` (several characters,
+// as some platforms send them), and an input method's pre-edit followed by its commit (a dead key, then a letter).
+void SendKeyWithText(QWidget* widget, int key, const QString& text);
+void ComposeText(QWidget* widget, const QString& preedit, const QString& commit);
 
 // Runs the event loop until the condition holds or the time is up; gives the condition's last answer.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
