@@ -157,6 +157,12 @@ namespace {
 class WindowWidget : public QWidget {
  public:
   explicit WindowWidget(WindowImpl* owner) : impl(owner) {}
+  // QWidget's destructor hides a visible window, which moves the focus and may change the clipboard owner; the
+  // application's signals must not reach this part of the object once it is gone.
+  ~WindowWidget() override {
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
+  }
   WindowImpl* impl;
 
  protected:
@@ -492,14 +498,18 @@ void WindowImpl::Discard() {
   }
 }
 
+// The arguments let go of the window while deletion is still deferred, so that a handler closing it cannot make
+// the last reference drop inside the widget's own event.
 bool WindowImpl::RaiseFromQt(int event, EventArgs& args) {
   QtDispatchScope scope;
-  return RuntimeRunHandler([&] {
+  const bool result = RuntimeRunHandler([&] {
     Ref<Window> self = Self();
     if (!self || !live) return false;
     args.sender = self;
     return self->RaiseEvent(event, args);
   });
+  args.sender.reset();
+  return result;
 }
 
 // Runs inside the QApplication's destructor: windows still live then are released while Qt can still delete them.
@@ -584,16 +594,20 @@ void Window::Constructor() {
   impl_->live = true;
   LiveWindows().push_back(self);
   try {
-    // Layout first, so that the window has its size before any control is placed and locked to its edges.
+    // Layout first, so that the window has its size before any control is placed and locked to its edges. A
+    // handler that closes the window ends the building there: a closed window is neither built on nor shown.
     EventArgs args;
     args.sender = self;
-    RaiseEvent(kLayout, args);
-    RaiseEvent(kCreateControls, args);
+    const auto raise = [&](Event event) {
+      RaiseEvent(event, args);
+      return !impl_->closed;
+    };
+    if (!raise(kLayout) || !raise(kCreateControls)) return;
     args.window = self;
-    RaiseEvent(kAddMenuHandlers, args);
+    if (!raise(kAddMenuHandlers)) return;
     args.window.reset();
     impl_->SetTabOrder();
-    RaiseEvent(kOpen, args);
+    if (!raise(kOpen)) return;
   } catch (...) {
     impl_->Discard();
     throw;

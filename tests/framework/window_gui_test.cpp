@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTest>
 #include <limits>
+#include <map>
 #include <optional>
 #include <thread>
 
@@ -445,6 +446,178 @@ TEST_F(WindowTest, FailedConstructionLeavesNoLiveWindowAndPassesOut) {
     window.reset();
     script.menuHandlersFor.reset();
     EXPECT_EQ(LiveObjectCount(), before);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// What a handler of DeedWnd does when the event it is set for arrives.
+enum class Deed { kClose, kHide, kRelease };
+
+// The controls are registered, except for kRelease, where the test holds them instead and the handler drops that
+// last reference; the window itself is held only by the framework.
+struct DeedScript {
+  std::string event;  // "Field KeyDown", "Go Action", or a window event's name
+  Deed deed = Deed::kClose;
+  bool armed = false;  // events while the window is built and shown are not the ones under test
+  int fired = 0;
+  std::map<std::string, Ref<Object>> held;
+};
+DeedScript deeds;
+
+class DeedWnd : public Window {
+ public:
+  static constexpr const char* kFullName = "DeedWnd.DeedWnd";
+  static const ClassInfo& ClassRecord();
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+
+  void Layout() { RuntimeMassPropertySetter(shared_from_this(), WindowList(320, 200).Bytes()); }
+  void CreateControls() {
+    Ref<DeedWnd> self = std::static_pointer_cast<DeedWnd>(shared_from_this());
+    const auto box = [](int64_t left) {
+      return PropertyList{
+          {"Left", Integer(left)}, {"Top", Integer(10)}, {"Width", Integer(60)}, {"Height", Integer(30)}};
+    };
+    Add("Field", TextArea::ClassRecord(), box(10), TextArea::kKeyDown,
+        RuntimeCreateDelegate(&DeedWnd::Field_KeyDown, self, "( TextArea, String ) as Boolean", 1));
+    Add("Pad", Canvas::ClassRecord(), box(80), Canvas::kMouseDown,
+        RuntimeCreateDelegate(&DeedWnd::Pad_MouseDown, self, "( Canvas, Integer, Integer ) as Boolean", 1));
+    Add("Go", PushButton::ClassRecord(), box(150), PushButton::kAction,
+        RuntimeCreateDelegate(&DeedWnd::Go_Action, self, "( PushButton )", 1));
+    const bool ticking = deeds.event == "Tick Action";
+    Add("Tick", Timer::ClassRecord(), PropertyList{{"Period", Integer(1)}, {"RunMode", Enumeration(ticking ? 2 : 0)}},
+        Timer::kAction, RuntimeCreateDelegate(&DeedWnd::Tick_Action, self, "( Timer )", 1));
+  }
+  // The handlers let the key or press go on, so that Qt goes on with the object whose event it is.
+  bool Field_KeyDown(const Ref<TextArea>&, const std::string&) { return Act("Field KeyDown", "Field"); }
+  bool Pad_MouseDown(const Ref<Canvas>&, int64_t, int64_t) { return Act("Pad MouseDown", "Pad"); }
+  void Go_Action(const Ref<PushButton>&) { Act("Go Action", "Go"); }
+  void Tick_Action(const Ref<Timer>&) { Act("Tick Action", "Tick"); }
+  void Event_Activate() { Act("Activate"); }
+  bool Event_KeyDown(const std::string&) { return Act("KeyDown"); }
+  bool Event_MouseDown(int64_t, int64_t) { return Act("MouseDown"); }
+
+ private:
+  void Add(const std::string& name, const ClassInfo& cls, const PropertyList& list, int event,
+           const Ref<Delegate>& handler) {
+    Ref<Object> control = New_(cls);
+    if (deeds.deed == Deed::kRelease) {
+      deeds.held[name] = control;
+    } else {
+      AddControl_(name, control);
+    }
+    RuntimeMassPropertySetter(control, list.Bytes());
+    RuntimeAddEventHandler(control, event, handler);
+  }
+  // Only the first arrival of the chosen event acts; a repeating timer may come again after a hide.
+  bool Act(const std::string& event, const std::string& control = "") {
+    if (!deeds.armed || event != deeds.event || deeds.fired++ > 0) return false;
+    switch (deeds.deed) {
+      case Deed::kClose:
+        Close();
+        break;
+      case Deed::kHide:
+        Hide();
+        break;
+      case Deed::kRelease:
+        deeds.held.erase(control);
+        break;
+    }
+    return false;
+  }
+};
+
+const ClassInfo& DeedWnd::ClassRecord() {
+  static const ClassInfo record{.fullName = kFullName,
+                                .base = &Window::ClassRecord(),
+                                .factory = [] { return std::make_shared<DeedWnd>(); },
+                                .events = {
+                                    {Window::kActivate, MakeEventEntry(&DeedWnd::Event_Activate)},
+                                    {Window::kCreateControls, MakeEventEntry(&DeedWnd::CreateControls)},
+                                    {Window::kKeyDown, MakeEventEntry(&DeedWnd::Event_KeyDown)},
+                                    {Window::kLayout, MakeEventEntry(&DeedWnd::Layout)},
+                                    {Window::kMouseDown, MakeEventEntry(&DeedWnd::Event_MouseDown)},
+                                }};
+  return RuntimeRegisterClass(record);
+}
+
+QWidget* DeedControl(const Ref<Window>& window, const std::string& name) {
+  Ref<Object> control = deeds.held.count(name) ? deeds.held[name] : window->ControlByName_(name);
+  return WidgetOf(std::static_pointer_cast<Control>(control));
+}
+
+// Every event the framework raises from Qt, crossed with what its handler may do to the window or the control
+// whose event it is: nothing may be deleted before Qt has left that object's code (AddressSanitizer would see it).
+TEST_F(WindowTest, AHandlerMayCloseOrHideItsWindowOrReleaseItsControl) {
+  struct Event {
+    const char* name;
+    bool control;
+    std::function<void(const Ref<Window>&)> raise;
+  };
+  const Event events[] = {
+      {"Field KeyDown", true, [](const Ref<Window>& w) { QTest::keyClick(DeedControl(w, "Field"), Qt::Key_A); }},
+      {"Pad MouseDown", true,
+       [](const Ref<Window>& w) { QTest::mouseClick(DeedControl(w, "Pad"), Qt::LeftButton, {}, QPoint(3, 3)); }},
+      {"Go Action", true, [](const Ref<Window>& w) { QTest::mouseClick(DeedControl(w, "Go"), Qt::LeftButton); }},
+      {"Tick Action", true, [](const Ref<Window>&) {}},
+      {"Activate", false,
+       [](const Ref<Window>& w) {
+         QEvent activate(QEvent::WindowActivate);
+         QApplication::sendEvent(WidgetOf(w), &activate);
+       }},
+      {"KeyDown", false, [](const Ref<Window>& w) { QTest::keyClick(WidgetOf(w), Qt::Key_B); }},
+      {"MouseDown", false,
+       [](const Ref<Window>& w) { QTest::mouseClick(ContentOf(w), Qt::LeftButton, {}, QPoint(250, 150)); }},
+  };
+  const std::pair<Deed, const char*> doings[] = {
+      {Deed::kClose, "closes the window"}, {Deed::kHide, "hides the window"}, {Deed::kRelease, "releases the control"}};
+  for (const Event& event : events) {
+    for (const auto& [deed, doing] : doings) {
+      if (deed == Deed::kRelease && !event.control) continue;
+      SCOPED_TRACE(std::string(event.name) + " " + doing);
+      deeds = DeedScript{};
+      deeds.event = event.name;
+      deeds.deed = deed;
+      std::weak_ptr<Window> window;
+      {
+        Ref<DeedWnd> built = RuntimeNewObject<DeedWnd>();
+        built->Constructor();
+        window = built;
+      }
+      Ref<Window> live = window.lock();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(WidgetOf(live)));
+      QPointer<QWidget> top = WidgetOf(live);
+      const std::string controlName = std::string(event.name).substr(0, std::string(event.name).find(' '));
+      QPointer<QWidget> controlWidget =
+          event.control && controlName != "Tick" ? DeedControl(live, controlName) : nullptr;
+      std::weak_ptr<Object> control =
+          event.control ? (deed == Deed::kRelease ? deeds.held[controlName] : live->ControlByName_(controlName))
+                        : nullptr;
+      live.reset();
+
+      deeds.armed = true;
+      event.raise(window.lock());
+      EXPECT_TRUE(WaitFor([] { return deeds.fired > 0; }));
+      switch (deed) {
+        case Deed::kClose:
+          EXPECT_TRUE(WaitFor([&] { return top.isNull() && window.expired(); }));
+          EXPECT_EQ(GetImplicitWindow_(DeedWnd::kFullName), nullptr);
+          break;
+        case Deed::kHide:
+          ASSERT_FALSE(window.expired());
+          EXPECT_TRUE(window.lock()->IsLive());
+          EXPECT_FALSE(top->isVisible());
+          break;
+        case Deed::kRelease:
+          EXPECT_TRUE(WaitFor([&] { return control.expired() && controlWidget.isNull(); }));
+          EXPECT_TRUE(top->isVisible());
+          break;
+      }
+      testing_support::CloseAllWindows();
+      deeds = DeedScript{};
+    }
   }
 }
 
