@@ -18,6 +18,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "framework/controls.h"
@@ -171,13 +172,49 @@ class WindowWidget : public QWidget {
       impl->UpdateMenuEnabling();
       EventArgs args;
       impl->RaiseFromQt(Window::kActivate, args);
+    } else if (e->type() == QEvent::WindowDeactivate && impl) {
+      EventArgs args;
+      impl->RaiseFromQt(Window::kDeactivate, args);
     }
     return QWidget::event(e);
   }
 
+  // The first size a window is shown with is no resizing, nor its first position a move.
   void resizeEvent(QResizeEvent* e) override {
     QWidget::resizeEvent(e);
     if (impl) impl->LayOutChildren(size());
+    if (impl && isVisible() && e->oldSize().isValid() && e->oldSize() != e->size()) {
+      EventArgs args;
+      impl->RaiseFromQt(Window::kResized, args);
+    }
+  }
+
+  void moveEvent(QMoveEvent* e) override {
+    QWidget::moveEvent(e);
+    if (impl && isVisible() && e->oldPos() != e->pos()) {
+      EventArgs args;
+      impl->RaiseFromQt(Window::kMoved, args);
+    }
+  }
+
+  // Leaving the minimized state is a restore, whatever state the window goes back to.
+  void changeEvent(QEvent* e) override {
+    QWidget::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange || !impl) return;
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(e)->oldState(), now = windowState();
+    std::optional<Window::Event> event;
+    if (now.testFlag(Qt::WindowMinimized) && !before.testFlag(Qt::WindowMinimized)) {
+      event = Window::kMinimize;
+    } else if (before.testFlag(Qt::WindowMinimized) && !now.testFlag(Qt::WindowMinimized)) {
+      event = Window::kRestore;
+    } else if (now.testFlag(Qt::WindowMaximized) && !before.testFlag(Qt::WindowMaximized)) {
+      event = Window::kMaximize;
+    } else if (before.testFlag(Qt::WindowMaximized) && !now.testFlag(Qt::WindowMaximized)) {
+      event = Window::kRestore;
+    }
+    if (!event) return;
+    EventArgs args;
+    impl->RaiseFromQt(*event, args);
   }
 
   // The menu bar's height is only final once the window is polished, so the content size is set again then.
@@ -189,12 +226,17 @@ class WindowWidget : public QWidget {
     }
   }
 
+  // CancelClose may keep the window open; then the close is refused.
   void closeEvent(QCloseEvent* e) override {
     QtDispatchScope scope;
     if (impl) {
       if (Ref<Window> self = impl->Self()) self->Close();
     }
-    e->accept();
+    if (impl && impl->live) {
+      e->ignore();
+    } else {
+      e->accept();
+    }
   }
 
   // Tab and Backtab from any control come up here.
@@ -205,6 +247,7 @@ class WindowWidget : public QWidget {
   void keyPressEvent(QKeyEvent* e) override {
     std::optional<std::string> text = FrameworkKeyText(*e);
     if (impl && text) {
+      keysDown_.insert(e->key());
       EventArgs args;
       args.key = *text;
       if (impl->RaiseFromQt(Window::kKeyDown, args)) {
@@ -215,8 +258,23 @@ class WindowWidget : public QWidget {
     QWidget::keyPressEvent(e);
   }
 
+  // A field lets every release go on up here; KeyUp comes only for the keys whose press reached KeyDown.
+  void keyReleaseEvent(QKeyEvent* e) override {
+    if (!e->isAutoRepeat() && keysDown_.erase(e->key()) && impl) {
+      if (std::optional<std::string> text = FrameworkKeyText(*e)) {
+        EventArgs args;
+        args.key = *text;
+        impl->RaiseFromQt(Window::kKeyUp, args);
+        e->accept();
+        return;
+      }
+    }
+    QWidget::keyReleaseEvent(e);
+  }
+
  private:
   bool shownOnce_ = false;
+  std::set<int> keysDown_;
 };
 
 // The area below the menu bar: the window's Width x Height, the controls' parent.
@@ -244,12 +302,29 @@ class ContentWidget : public QWidget {
     EventArgs args;
     args.x = at.x();
     args.y = at.y();
+    pressed_ = true;
     impl->RaiseFromQt(Window::kMouseDown, args);
+    e->accept();
+  }
+
+  // Only the release of a press that reached MouseDown: a control's own press may be released up here too.
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    WindowImpl* impl = top_ ? top_->impl : nullptr;
+    if (!impl || !std::exchange(pressed_, false)) {
+      e->ignore();
+      return;
+    }
+    const QPoint at = e->position().toPoint();
+    EventArgs args;
+    args.x = at.x();
+    args.y = at.y();
+    impl->RaiseFromQt(Window::kMouseUp, args);
     e->accept();
   }
 
  private:
   QPointer<WindowWidget> top_;
+  bool pressed_ = false;
 };
 
 }  // namespace
@@ -524,65 +599,68 @@ Window::Window() : impl_(std::make_unique<WindowImpl>(*this)) {}
 Window::~Window() = default;
 
 const ClassInfo& Window::ClassRecord() {
-  static const ClassInfo record{.fullName = "Window",
-                                .base = &Object::ClassRecord(),
-                                .factory = [] { return std::make_shared<Window>(); },
-                                .properties = {{"Width", PropType::Integer},
-                                               {"Height", PropType::Integer},
-                                               {"MinimumWidth", PropType::Integer},
-                                               {"MinimumHeight", PropType::Integer},
-                                               {"MaximumWidth", PropType::Integer},
-                                               {"MaximumHeight", PropType::Integer},
-                                               {"Type", PropType::Enumeration},
-                                               {"Title", PropType::Text},
-                                               {"HasCloseButton", PropType::Boolean},
-                                               {"HasMaximizeButton", PropType::Boolean},
-                                               {"HasMinimizeButton", PropType::Boolean},
-                                               {"HasFullScreenButton", PropType::Boolean},
-                                               {"Resizeable", PropType::Boolean},
-                                               {"Composite", PropType::Boolean},
-                                               {"MacProcId", PropType::Integer},
-                                               {"FullScreen", PropType::Boolean},
-                                               {"DefaultLocation", PropType::Enumeration},
-                                               {"Visible", PropType::Boolean},
-                                               {"HasBackgroundColor", PropType::Boolean},
-                                               {"BackgroundColor", PropType::Colour},
-                                               {"MenuBarVisible", PropType::Boolean},
-                                               {"LiveResize", PropType::Boolean}},
-                                .eventNames = {"Activate",
-                                               "AddMenuHandlers",
-                                               "CancelClose",
-                                               "Close",
-                                               "ConstructContextualMenu",
-                                               "ContentsChanged",
-                                               "ContextualMenuAction",
-                                               "CreateControls",
-                                               "Deactivate",
-                                               "DragEnter",
-                                               "DragExit",
-                                               "DragOver",
-                                               "DropObject",
-                                               "EnableMenuItems",
-                                               "KeyDown",
-                                               "KeyUp",
-                                               "Layout",
-                                               "Maximize",
-                                               "Minimize",
-                                               "MouseDown",
-                                               "MouseDrag",
-                                               "MouseEnter",
-                                               "MouseExit",
-                                               "MouseMove",
-                                               "MouseUp",
-                                               "MouseWheel",
-                                               "Moved",
-                                               "Open",
-                                               "Paint",
-                                               "Resized",
-                                               "Resizing",
-                                               "Restore",
-                                               "ScaleFactorChanged",
-                                               "SetupBindings"}};
+  static const ClassInfo record{
+      .fullName = "Window",
+      .base = &Object::ClassRecord(),
+      .factory = [] { return std::make_shared<Window>(); },
+      .properties = {{"Width", PropType::Integer},
+                     {"Height", PropType::Integer},
+                     {"MinimumWidth", PropType::Integer},
+                     {"MinimumHeight", PropType::Integer},
+                     {"MaximumWidth", PropType::Integer},
+                     {"MaximumHeight", PropType::Integer},
+                     {"Type", PropType::Enumeration},
+                     {"Title", PropType::Text},
+                     {"HasCloseButton", PropType::Boolean},
+                     {"HasMaximizeButton", PropType::Boolean},
+                     {"HasMinimizeButton", PropType::Boolean},
+                     {"HasFullScreenButton", PropType::Boolean},
+                     {"Resizeable", PropType::Boolean},
+                     {"Composite", PropType::Boolean},
+                     {"MacProcId", PropType::Integer},
+                     {"FullScreen", PropType::Boolean},
+                     {"DefaultLocation", PropType::Enumeration},
+                     {"Visible", PropType::Boolean},
+                     {"HasBackgroundColor", PropType::Boolean},
+                     {"BackgroundColor", PropType::Colour},
+                     {"MenuBarVisible", PropType::Boolean},
+                     {"LiveResize", PropType::Boolean}},
+      .eventNames = {"Activate",
+                     "AddMenuHandlers",
+                     "CancelClose",
+                     "Close",
+                     "ConstructContextualMenu",
+                     "ContentsChanged",
+                     "ContextualMenuAction",
+                     "CreateControls",
+                     "Deactivate",
+                     "DragEnter",
+                     "DragExit",
+                     "DragOver",
+                     "DropObject",
+                     "EnableMenuItems",
+                     "KeyDown",
+                     "KeyUp",
+                     "Layout",
+                     "Maximize",
+                     "Minimize",
+                     "MouseDown",
+                     "MouseDrag",
+                     "MouseEnter",
+                     "MouseExit",
+                     "MouseMove",
+                     "MouseUp",
+                     "MouseWheel",
+                     "Moved",
+                     "Open",
+                     "Paint",
+                     "Resized",
+                     "Resizing",
+                     "Restore",
+                     "ScaleFactorChanged",
+                     "SetupBindings"},
+      .raisedEvents = {kActivate, kAddMenuHandlers, kCancelClose, kClose, kCreateControls, kDeactivate, kKeyDown,
+                       kKeyUp, kLayout, kMaximize, kMinimize, kMouseDown, kMouseUp, kMoved, kOpen, kResized, kRestore}};
   return RuntimeRegisterClass(record);
 }
 
@@ -638,6 +716,10 @@ void Window::Close() {
     QtDispatchScope scope;
     EventArgs args;
     args.sender = self;
+    if (RuntimeRunHandler([&] { return RaiseEvent(kCancelClose, args); })) {
+      impl_->closing = false;
+      return;
+    }
     RuntimeRunHandler([&] { return RaiseEvent(kClose, args); });
   }
   impl_->Discard();
