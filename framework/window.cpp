@@ -124,6 +124,8 @@ struct WindowImpl {
   QPointer<QMenuBar> qtMenuBar;
   std::vector<MenuEntry> menuEntries;
   std::vector<QPointer<QWidget>> tabOrder;
+  // The field the focus was in when the menu bar took it (Alt or a menu's Escape): the Edit commands act on it.
+  QPointer<QTextEdit> menuField;
   std::array<QMetaObject::Connection, 3> fieldConnections;
   std::vector<std::pair<std::string, Ref<Object>>> controls;
   std::map<std::string, Ref<Delegate>> menuHandlers;
@@ -143,6 +145,7 @@ struct WindowImpl {
   void AddMenuEntry(QWidget* container, const MenuItem& item);
   QTextEdit* FocusedField() const;
   void WatchField(QWidget* now);
+  void GiveFocusBackToField();
   void UpdateMenuEnabling();
   void ChooseMenuItem(const std::string& name);
   void SetTabOrder();
@@ -275,6 +278,22 @@ class WindowWidget : public QWidget {
  private:
   bool shownOnce_ = false;
   std::set<int> keysDown_;
+};
+
+// A menu of the menu bar: Escape closes it and gives the focus back to the field it was opened on.
+class MenuWidget : public QMenu {
+ public:
+  MenuWidget(const QString& title, QWidget* parent, WindowWidget* top) : QMenu(title, parent), top_(top) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    const bool escape = e->key() == Qt::Key_Escape;
+    QMenu::keyPressEvent(e);
+    if (escape && qobject_cast<QMenuBar*>(parentWidget()) && top_ && top_->impl) top_->impl->GiveFocusBackToField();
+  }
+
+ private:
+  QPointer<WindowWidget> top_;
 };
 
 // The area below the menu bar: the window's Width x Height, the controls' parent.
@@ -434,7 +453,7 @@ void WindowImpl::AddMenuEntry(QWidget* container, const MenuItem& item) {
     action = new QAction(container);
     action->setSeparator(true);
   } else if (item.Count() > 0) {
-    auto* menu = new QMenu(caption, container);
+    auto* menu = new MenuWidget(caption, container, widget.data());
     for (size_t i = 0; i < item.Count(); ++i) AddMenuEntry(menu, *item.Item(i));
     WindowWidget* w = widget.data();
     QObject::connect(menu, &QMenu::aboutToShow, w, [w] {
@@ -458,20 +477,29 @@ void WindowImpl::AddMenuEntry(QWidget* container, const MenuItem& item) {
 }
 
 // The field the Edit commands act on: the application's focus when it lies in this window, else this window's
-// own focus (the window is inactive, as when a test or a late event chooses the item).
+// own focus (the window is inactive, as when a test or a late event chooses the item). While the menu bar has the
+// focus (a menu opened from the keyboard), the field that had it before.
 QTextEdit* WindowImpl::FocusedField() const {
   if (!widget) return nullptr;
   QWidget* focus = QApplication::focusWidget();
   if (!focus || !widget->isAncestorOf(focus)) focus = widget->focusWidget();
   if (!focus || !widget->isAncestorOf(focus)) return nullptr;
+  if (focus == qtMenuBar) return menuField;
   return qobject_cast<QTextEdit*>(focus);
 }
 
 // Follows the focused field, so that items enable themselves as its selection, text and undo state change and
-// their shortcuts work without the menu being opened.
+// their shortcuts work without the menu being opened. The menu bar and its menus taking the focus leave the field
+// followed, since the Edit commands still act on it.
 void WindowImpl::WatchField(QWidget* now) {
+  if (now && (now == qtMenuBar || qobject_cast<QMenu*>(now))) {
+    UpdateMenuEnabling();
+    return;
+  }
   for (auto& connection : fieldConnections) QObject::disconnect(connection);
+  menuField = nullptr;
   if (auto* field = qobject_cast<QTextEdit*>(now); field && widget && widget->isAncestorOf(field)) {
+    menuField = field;
     WindowWidget* w = widget.data();
     auto update = [w] {
       if (w->impl) w->impl->UpdateMenuEnabling();
@@ -481,6 +509,15 @@ void WindowImpl::WatchField(QWidget* now) {
                         QObject::connect(field->document(), &QTextDocument::undoAvailable, w, update)};
   }
   UpdateMenuEnabling();
+}
+
+// Qt leaves the menu bar holding the focus after a menu's Escape, waiting for another; the user expects to type on
+// in the field instead.
+void WindowImpl::GiveFocusBackToField() {
+  if (!widget || !qtMenuBar || !menuField || !widget->isAncestorOf(menuField)) return;
+  if (QApplication::focusWidget() == qtMenuBar || widget->focusWidget() == qtMenuBar) {
+    menuField->setFocus(Qt::MenuBarFocusReason);
+  }
 }
 
 // Items that do not enable themselves stay enabled; the others can act when their command or handler can.
