@@ -50,7 +50,8 @@ class WindowFrame : public Window {
     if (!window) {
       Ref<W> fresh = RuntimeNewObject<W>();
       fresh->Constructor();
-      window = fresh;
+      // A handler of its own (Open) may have closed it already; a closed window is never handed out.
+      if (fresh->IsLive()) window = fresh;
     }
     return RuntimeCheckCast<W>(window);
   }

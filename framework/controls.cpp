@@ -148,6 +148,8 @@ using ButtonActionFn = std::function<void(const Ref<PushButton>&)>;
 using TimerActionFn = std::function<void(const Ref<Timer>&)>;
 
 // Raises a control event from a Qt event: through the exception helper, with deletion of Qt objects deferred.
+// The arguments' reference to the control is dropped while deletion is still deferred: the handler may have released
+// every other one, and the widget whose event called us must not go before Qt has left its code.
 bool FireFromQt(const std::weak_ptr<Object>& weak, int eventNumber, EventArgs& args) {
   QtDispatchScope scope;
   bool result = false;
@@ -157,6 +159,7 @@ bool FireFromQt(const std::weak_ptr<Object>& weak, int eventNumber, EventArgs& a
     result = static_cast<Control&>(*self).FireEvent(eventNumber, args);
     return result;
   });
+  args.sender.reset();
   return result;
 }
 
@@ -504,6 +507,8 @@ void ReleaseQtObject(QObject* object) {
   if (!object) return;
   if (QtDispatchScope::Active()) {
     if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
+    // A released timer must not fire again before it is gone.
+    if (auto* timer = qobject_cast<QTimer*>(object)) timer->stop();
     object->deleteLater();
   } else {
     delete object;

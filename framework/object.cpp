@@ -48,7 +48,27 @@ const PropertyDecl* ClassInfo::FindProperty(std::string_view name) const {
   return nullptr;
 }
 
+namespace {
+
+// Before the registry's lock is taken: making the exception registers the exception's own class.
+void RefuseEntriesNeverRaised(const ClassInfo& record) {
+  const ClassInfo* table = &record;
+  while (table && table->eventNames.empty()) table = table->base;
+  if (!table || table->raisedEvents.empty()) return;
+  for (const auto& entry : record.events) {
+    const int number = entry.first;
+    if (table->raisedEvents.count(number)) continue;
+    const bool named = number >= 0 && static_cast<size_t>(number) < table->eventNames.size();
+    throw OutOfBoundsException("class " + record.fullName + " fills the entry of event " +
+                               (named ? table->eventNames[static_cast<size_t>(number)] + " (" : "(") +
+                               std::to_string(number) + "), which " + table->fullName + " never raises");
+  }
+}
+
+}  // namespace
+
 const ClassInfo& RuntimeRegisterClass(const ClassInfo& record) {
+  if (!RuntimeIsClassRegistered(record)) RefuseEntriesNeverRaised(record);
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
   if (registry.known.insert(&record).second) registry.ordered.push_back(&record);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <typeindex>
@@ -51,12 +52,16 @@ struct ClassInfo {
   std::vector<std::string> eventNames{};            // window or application event table, numbered from 0
   std::map<int, EventEntry> events{};               // the entries this class fills
   std::map<int, ControlEventDecl> controlEvents{};  // events a delegate may be bound to, by number
+  // Of this class's event table: the events the framework raises. A class numbered by this table may fill no other
+  // entry, since a handler there would never run; empty leaves the entries unchecked.
+  std::set<int> raisedEvents{};
 
   bool DerivesFrom(const ClassInfo& other) const;
   const PropertyDecl* FindProperty(std::string_view name) const;  // case-insensitive, bases searched
 };
 
-// Registers a class record once; later calls do nothing. Returns the record for chaining.
+// Registers a class record once; later calls do nothing. Returns the record for chaining. A record that fills the
+// entry of an event its event table's class does not raise is refused with OutOfBoundsException naming both.
 const ClassInfo& RuntimeRegisterClass(const ClassInfo& record);
 bool RuntimeIsClassRegistered(const ClassInfo& record);
 // Full names in the order the classes were registered.

@@ -18,6 +18,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "framework/controls.h"
@@ -128,6 +129,8 @@ struct WindowImpl {
   QPointer<QMenuBar> qtMenuBar;
   std::vector<MenuEntry> menuEntries;
   std::vector<QPointer<QWidget>> tabOrder;
+  // The field the focus was in when the menu bar took it (Alt or a menu's Escape): the Edit commands act on it.
+  QPointer<QTextEdit> menuField;
   std::array<QMetaObject::Connection, 3> fieldConnections;
   std::vector<std::pair<std::string, Ref<Object>>> controls;
   std::map<std::string, Ref<Delegate>> menuHandlers;
@@ -147,6 +150,7 @@ struct WindowImpl {
   void AddMenuEntry(QWidget* container, const MenuItem& item);
   QTextEdit* FocusedField() const;
   void WatchField(QWidget* now);
+  void GiveFocusBackToField();
   void UpdateMenuEnabling();
   void ChooseMenuItem(const std::string& name);
   void SetTabOrder();
@@ -162,6 +166,12 @@ namespace {
 class WindowWidget : public QWidget {
  public:
   explicit WindowWidget(WindowImpl* owner) : impl(owner) {}
+  // QWidget's destructor hides a visible window, which moves the focus and may change the clipboard owner; the
+  // application's signals must not reach this part of the object once it is gone.
+  ~WindowWidget() override {
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
+  }
   WindowImpl* impl;
 
  protected:
@@ -170,13 +180,49 @@ class WindowWidget : public QWidget {
       impl->UpdateMenuEnabling();
       EventArgs args;
       impl->RaiseFromQt(Window::kActivate, args);
+    } else if (e->type() == QEvent::WindowDeactivate && impl) {
+      EventArgs args;
+      impl->RaiseFromQt(Window::kDeactivate, args);
     }
     return QWidget::event(e);
   }
 
+  // The first size a window is shown with is no resizing, nor its first position a move.
   void resizeEvent(QResizeEvent* e) override {
     QWidget::resizeEvent(e);
     if (impl) impl->LayOutChildren(size());
+    if (impl && isVisible() && e->oldSize().isValid() && e->oldSize() != e->size()) {
+      EventArgs args;
+      impl->RaiseFromQt(Window::kResized, args);
+    }
+  }
+
+  void moveEvent(QMoveEvent* e) override {
+    QWidget::moveEvent(e);
+    if (impl && isVisible() && e->oldPos() != e->pos()) {
+      EventArgs args;
+      impl->RaiseFromQt(Window::kMoved, args);
+    }
+  }
+
+  // Leaving the minimized state is a restore, whatever state the window goes back to.
+  void changeEvent(QEvent* e) override {
+    QWidget::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange || !impl) return;
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(e)->oldState(), now = windowState();
+    std::optional<Window::Event> event;
+    if (now.testFlag(Qt::WindowMinimized) && !before.testFlag(Qt::WindowMinimized)) {
+      event = Window::kMinimize;
+    } else if (before.testFlag(Qt::WindowMinimized) && !now.testFlag(Qt::WindowMinimized)) {
+      event = Window::kRestore;
+    } else if (now.testFlag(Qt::WindowMaximized) && !before.testFlag(Qt::WindowMaximized)) {
+      event = Window::kMaximize;
+    } else if (before.testFlag(Qt::WindowMaximized) && !now.testFlag(Qt::WindowMaximized)) {
+      event = Window::kRestore;
+    }
+    if (!event) return;
+    EventArgs args;
+    impl->RaiseFromQt(*event, args);
   }
 
   // The menu bar's height is only final once the window is polished, so the content size is set again then.
@@ -188,12 +234,17 @@ class WindowWidget : public QWidget {
     }
   }
 
+  // CancelClose may keep the window open; then the close is refused.
   void closeEvent(QCloseEvent* e) override {
     QtDispatchScope scope;
     if (impl) {
       if (Ref<Window> self = impl->Self()) self->Close();
     }
-    e->accept();
+    if (impl && impl->live) {
+      e->ignore();
+    } else {
+      e->accept();
+    }
   }
 
   // Tab and Backtab from any control come up here.
@@ -204,6 +255,7 @@ class WindowWidget : public QWidget {
   void keyPressEvent(QKeyEvent* e) override {
     std::optional<std::string> text = FrameworkKeyText(*e);
     if (impl && text) {
+      keysDown_.insert(e->key());
       EventArgs args;
       args.key = *text;
       if (impl->RaiseFromQt(Window::kKeyDown, args)) {
@@ -214,8 +266,39 @@ class WindowWidget : public QWidget {
     QWidget::keyPressEvent(e);
   }
 
+  // A field lets every release go on up here; KeyUp comes only for the keys whose press reached KeyDown.
+  void keyReleaseEvent(QKeyEvent* e) override {
+    if (!e->isAutoRepeat() && keysDown_.erase(e->key()) && impl) {
+      if (std::optional<std::string> text = FrameworkKeyText(*e)) {
+        EventArgs args;
+        args.key = *text;
+        impl->RaiseFromQt(Window::kKeyUp, args);
+        e->accept();
+        return;
+      }
+    }
+    QWidget::keyReleaseEvent(e);
+  }
+
  private:
   bool shownOnce_ = false;
+  std::set<int> keysDown_;
+};
+
+// A menu of the menu bar: Escape closes it and gives the focus back to the field it was opened on.
+class MenuWidget : public QMenu {
+ public:
+  MenuWidget(const QString& title, QWidget* parent, WindowWidget* top) : QMenu(title, parent), top_(top) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    const bool escape = e->key() == Qt::Key_Escape;
+    QMenu::keyPressEvent(e);
+    if (escape && qobject_cast<QMenuBar*>(parentWidget()) && top_ && top_->impl) top_->impl->GiveFocusBackToField();
+  }
+
+ private:
+  QPointer<WindowWidget> top_;
 };
 
 // The area below the menu bar: the window's Width x Height, the controls' parent.
@@ -243,12 +326,29 @@ class ContentWidget : public QWidget {
     EventArgs args;
     args.x = at.x();
     args.y = at.y();
+    pressed_ = true;
     impl->RaiseFromQt(Window::kMouseDown, args);
+    e->accept();
+  }
+
+  // Only the release of a press that reached MouseDown: a control's own press may be released up here too.
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    WindowImpl* impl = top_ ? top_->impl : nullptr;
+    if (!impl || !std::exchange(pressed_, false)) {
+      e->ignore();
+      return;
+    }
+    const QPoint at = e->position().toPoint();
+    EventArgs args;
+    args.x = at.x();
+    args.y = at.y();
+    impl->RaiseFromQt(Window::kMouseUp, args);
     e->accept();
   }
 
  private:
   QPointer<WindowWidget> top_;
+  bool pressed_ = false;
 };
 
 }  // namespace
@@ -359,7 +459,7 @@ void WindowImpl::AddMenuEntry(QWidget* container, const MenuItem& item) {
     action = new QAction(container);
     action->setSeparator(true);
   } else if (item.Count() > 0) {
-    auto* menu = new QMenu(caption, container);
+    auto* menu = new MenuWidget(caption, container, widget.data());
     for (size_t i = 0; i < item.Count(); ++i) AddMenuEntry(menu, *item.Item(i));
     WindowWidget* w = widget.data();
     QObject::connect(menu, &QMenu::aboutToShow, w, [w] {
@@ -383,20 +483,29 @@ void WindowImpl::AddMenuEntry(QWidget* container, const MenuItem& item) {
 }
 
 // The field the Edit commands act on: the application's focus when it lies in this window, else this window's
-// own focus (the window is inactive, as when a test or a late event chooses the item).
+// own focus (the window is inactive, as when a test or a late event chooses the item). While the menu bar has the
+// focus (a menu opened from the keyboard), the field that had it before.
 QTextEdit* WindowImpl::FocusedField() const {
   if (!widget) return nullptr;
   QWidget* focus = QApplication::focusWidget();
   if (!focus || !widget->isAncestorOf(focus)) focus = widget->focusWidget();
   if (!focus || !widget->isAncestorOf(focus)) return nullptr;
+  if (focus == qtMenuBar) return menuField;
   return qobject_cast<QTextEdit*>(focus);
 }
 
 // Follows the focused field, so that items enable themselves as its selection, text and undo state change and
-// their shortcuts work without the menu being opened.
+// their shortcuts work without the menu being opened. The menu bar and its menus taking the focus leave the field
+// followed, since the Edit commands still act on it.
 void WindowImpl::WatchField(QWidget* now) {
+  if (now && (now == qtMenuBar || qobject_cast<QMenu*>(now))) {
+    UpdateMenuEnabling();
+    return;
+  }
   for (auto& connection : fieldConnections) QObject::disconnect(connection);
+  menuField = nullptr;
   if (auto* field = qobject_cast<QTextEdit*>(now); field && widget && widget->isAncestorOf(field)) {
+    menuField = field;
     WindowWidget* w = widget.data();
     auto update = [w] {
       if (w->impl) w->impl->UpdateMenuEnabling();
@@ -406,6 +515,15 @@ void WindowImpl::WatchField(QWidget* now) {
                         QObject::connect(field->document(), &QTextDocument::undoAvailable, w, update)};
   }
   UpdateMenuEnabling();
+}
+
+// Qt leaves the menu bar holding the focus after a menu's Escape, waiting for another; the user expects to type on
+// in the field instead.
+void WindowImpl::GiveFocusBackToField() {
+  if (!widget || !qtMenuBar || !menuField || !widget->isAncestorOf(menuField)) return;
+  if (QApplication::focusWidget() == qtMenuBar || widget->focusWidget() == qtMenuBar) {
+    menuField->setFocus(Qt::MenuBarFocusReason);
+  }
 }
 
 // Items that do not enable themselves stay enabled; the others can act when their command or handler can.
@@ -498,14 +616,18 @@ void WindowImpl::Discard() {
   }
 }
 
+// The arguments let go of the window while deletion is still deferred, so that a handler closing it cannot make
+// the last reference drop inside the widget's own event.
 bool WindowImpl::RaiseFromQt(int event, EventArgs& args) {
   QtDispatchScope scope;
-  return RuntimeRunHandler([&] {
+  const bool result = RuntimeRunHandler([&] {
     Ref<Window> self = Self();
     if (!self || !live) return false;
     args.sender = self;
     return self->RaiseEvent(event, args);
   });
+  args.sender.reset();
+  return result;
 }
 
 // Runs as the framework's finaliser, and inside the QApplication's destructor where a test made its own application:
@@ -519,6 +641,18 @@ void WindowImpl::ReleaseAllWindows() {
 
 Window::Window() : impl_(std::make_unique<WindowImpl>(*this)) {}
 Window::~Window() = default;
+
+namespace {
+
+// The window events the framework raises (see window.h); the class records may fill no others.
+std::set<int> RaisedWindowEvents() {
+  using W = Window;
+  return {W::kActivate, W::kAddMenuHandlers, W::kCancelClose, W::kClose,    W::kCreateControls, W::kDeactivate,
+          W::kKeyDown,  W::kKeyUp,           W::kLayout,      W::kMaximize, W::kMinimize,       W::kMouseDown,
+          W::kMouseUp,  W::kMoved,           W::kOpen,        W::kResized,  W::kRestore};
+}
+
+}  // namespace
 
 const ClassInfo& Window::ClassRecord() {
   static const ClassInfo record{.fullName = "Window",
@@ -579,7 +713,8 @@ const ClassInfo& Window::ClassRecord() {
                                                "Resizing",
                                                "Restore",
                                                "ScaleFactorChanged",
-                                               "SetupBindings"}};
+                                               "SetupBindings"},
+                                .raisedEvents = RaisedWindowEvents()};
   return RuntimeRegisterClass(record);
 }
 
@@ -591,16 +726,20 @@ void Window::Constructor() {
   impl_->live = true;
   LiveWindows().push_back(self);
   try {
-    // Layout first, so that the window has its size before any control is placed and locked to its edges.
+    // Layout first, so that the window has its size before any control is placed and locked to its edges. A
+    // handler that closes the window ends the building there: a closed window is neither built on nor shown.
     EventArgs args;
     args.sender = self;
-    RaiseEvent(kLayout, args);
-    RaiseEvent(kCreateControls, args);
+    const auto raise = [&](Event event) {
+      RaiseEvent(event, args);
+      return !impl_->closed;
+    };
+    if (!raise(kLayout) || !raise(kCreateControls)) return;
     args.window = self;
-    RaiseEvent(kAddMenuHandlers, args);
+    if (!raise(kAddMenuHandlers)) return;
     args.window.reset();
     impl_->SetTabOrder();
-    RaiseEvent(kOpen, args);
+    if (!raise(kOpen)) return;
   } catch (...) {
     impl_->Discard();
     throw;
@@ -631,6 +770,10 @@ void Window::Close() {
     QtDispatchScope scope;
     EventArgs args;
     args.sender = self;
+    if (RuntimeRunHandler([&] { return RaiseEvent(kCancelClose, args); })) {
+      impl_->closing = false;
+      return;
+    }
     RuntimeRunHandler([&] { return RaiseEvent(kClose, args); });
   }
   impl_->Discard();

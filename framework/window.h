@@ -16,7 +16,16 @@ struct WindowImpl;
 
 class Window : public Object {
  public:
-  // Window events, numbered as the class records fill them.
+  // Window events, numbered as the class records fill them. The framework raises these, and a window class whose
+  // record fills any other entry is refused at registration:
+  //   while the window is built (Constructor): Layout, CreateControls, AddMenuHandlers, then Open;
+  //   Activate and Deactivate when it becomes or stops being the active window;
+  //   KeyDown for a key no control took (true drops it), KeyUp when that key is released;
+  //   MouseDown for a press on the content or one a control ignored, MouseUp for that press's release (content
+  //   coordinates);
+  //   Moved and Resized when a shown window changes its position or size (not for the first one it is shown with);
+  //   Minimize, Maximize, and Restore when it leaves the minimized or maximized state;
+  //   CancelClose when it is to close (close button or Close): true keeps it open; otherwise Close, and it is gone.
   enum Event : int {
     kActivate = 0,
     kAddMenuHandlers = 1,

@@ -18,6 +18,7 @@ namespace {
 
 std::vector<std::string> trail;
 bool failInEntryList = false;
+bool closeInOpen = false;
 
 class TestWnd;
 
@@ -101,7 +102,10 @@ class TestWnd : public WindowFrame<TestWnd> {
     CreateControls0_();
   }
   void CreateControls0_();
-  void Event_Open() { trail.push_back("Open"); }
+  void Event_Open() {
+    trail.push_back("Open");
+    if (closeInOpen) Close();
+  }
 
   Ref<Label> Caption() const { return ControlAs<Label>("Caption"); }
   Ref<Canvas> Board() const { return ControlAs<Canvas>("Board"); }
@@ -146,6 +150,7 @@ class WindowFrameTest : public ::testing::Test {
   void TearDown() override {
     testing_support::CloseAllWindows();
     failInEntryList = false;
+    closeInOpen = false;
     EXPECT_TRUE(recorder_.Messages().empty()) << "a handler failed: " << recorder_.Messages().front();
   }
   static int64_t Count(const std::string& entry) { return std::count(trail.begin(), trail.end(), entry); }
@@ -250,6 +255,20 @@ TEST_F(WindowFrameTest, FailedBuildLeavesNoLiveWindowAndPassesOut) {
   failInEntryList = false;
   ASSERT_TRUE(TestWnd::Implicit());
   EXPECT_EQ(Count("Open"), 1);
+}
+
+TEST_F(WindowFrameTest, AWindowThatItsOwnOpenClosesIsNeverHandedOut) {
+  closeInOpen = true;
+  EXPECT_EQ(TestWnd::Implicit(), nullptr);
+  EXPECT_EQ(GetImplicitWindow_(TestWnd::kFullName), nullptr);
+  EXPECT_EQ(Count("Open"), 1);
+
+  closeInOpen = false;
+  Ref<TestWnd> window = TestWnd::Implicit();
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(window->IsLive());
+  EXPECT_TRUE(window->IsVisible());
+  EXPECT_EQ(Count("Open"), 2);
 }
 
 TEST_F(WindowFrameTest, BuildingAndClosingAThousandTimesLeavesNoGrowth) {

@@ -18,6 +18,7 @@
 #include "framework/window.h"
 #include "tests/support/gui_test_support.h"
 
+using testing_support::WaitFor;
 using testing_support::WidgetOf;
 
 namespace {
@@ -220,6 +221,81 @@ TEST_F(MenuTest, OtherItemsCallTheWindowsMenuHandler) {
   EXPECT_EQ(greetings, 1);
   Choose(window, "Greet");
   EXPECT_EQ(greetings, 2);
+}
+
+// The Edit menu as a keyboard user meets it: Alt+E opens it on the field that has the focus, with the same items
+// enabled as when it is opened by mouse, and an item's access key, or the arrows and Return, choose an item.
+TEST_F(MenuTest, EditMenuWorksFromTheKeyboardOnTheFieldThatHadTheFocus) {
+  struct Row {
+    const char* name;
+    int selectFrom;                          // the selection, from here to the end of "0.01"; -1 none
+    std::vector<std::vector<Qt::Key>> uses;  // each: Alt+E, then these keys to the open menu
+    const char* expectedText;
+    const char* expectedClipboard;
+  };
+  const Row rows[] = {
+      {"access key t cuts the selection", 2, {{Qt::Key_T}}, "0.", "01"},
+      {"access key a selects all, then c copies", -1, {{Qt::Key_A}, {Qt::Key_C}}, "0.01", "0.01"},
+      {"access key p pastes", -1, {{Qt::Key_P}}, "0.01clip", "clip"},
+      {"access key d deletes the selection", 1, {{Qt::Key_D}}, "0", "clip"},
+      {"Up from the first item wraps to Select All, Return chooses it, then c copies",
+       -1,
+       {{Qt::Key_Up, Qt::Key_Return}, {Qt::Key_C}},
+       "0.01",
+       "0.01"},
+  };
+  Ref<EditWnd> window = BuildFocused();
+  QWidget* top = WidgetOf(window);
+  auto* field = static_cast<QTextEdit*>(window->Field()->NativeWidget());
+  QMenuBar* bar = top->findChild<QMenuBar*>();
+  QMenu* edit = bar->actions()[0]->menu();
+  const auto states = [&] {
+    std::vector<bool> enabled;
+    for (QAction* action : edit->actions()) {
+      if (!action->isSeparator()) enabled.push_back(action->isEnabled());
+    }
+    return enabled;
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    window->Field()->Text("0.01");
+    QGuiApplication::clipboard()->setText("clip");
+    window->Field()->SelectionStart(row.selectFrom < 0 ? 4 : row.selectFrom);
+    window->Field()->SelectionLength(row.selectFrom < 0 ? 0 : 4 - row.selectFrom);
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions()[0]).center());
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activePopupWidget() == edit; }));
+    const std::vector<bool> byMouse = states();
+    EXPECT_EQ(byMouse[5], true) << "Select All";
+    QTest::keyClick(edit, Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !QApplication::activePopupWidget() && field->hasFocus(); }));
+
+    for (const std::vector<Qt::Key>& keys : row.uses) {
+      QTest::keyClick(top, Qt::Key_E, Qt::AltModifier);
+      ASSERT_TRUE(WaitFor([&] { return QApplication::activePopupWidget() == edit; }));
+      if (&keys == &row.uses.front()) {
+        EXPECT_EQ(states(), byMouse);
+      }
+      for (Qt::Key key : keys) QTest::keyClick(QApplication::activePopupWidget(), key);
+      ASSERT_TRUE(WaitFor([&] { return !QApplication::activePopupWidget() && field->hasFocus(); }));
+    }
+    EXPECT_EQ(window->Field()->Text(), row.expectedText);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), row.expectedClipboard);
+  }
+}
+
+// Escape closes the menu opened from the keyboard and gives the focus back to the field, which takes keys again.
+TEST_F(MenuTest, EscapeFromTheEditMenuGivesTheFocusBackToTheField) {
+  Ref<EditWnd> window = BuildFocused();
+  QWidget* top = WidgetOf(window);
+  auto* field = static_cast<QTextEdit*>(window->Field()->NativeWidget());
+  window->Field()->Text("");
+  QTest::keyClick(top, Qt::Key_E, Qt::AltModifier);
+  ASSERT_TRUE(WaitFor([&] { return QApplication::activePopupWidget() != nullptr; }));
+  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  EXPECT_TRUE(WaitFor([&] { return !QApplication::activePopupWidget() && QApplication::focusWidget() == field; }));
+  QTest::keyClicks(QApplication::focusWidget(), "0.5");
+  EXPECT_EQ(window->Field()->Text(), "0.5");
 }
 
 }  // namespace

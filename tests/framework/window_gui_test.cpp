@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTest>
 #include <limits>
+#include <map>
 #include <optional>
 #include <thread>
 
@@ -448,6 +449,319 @@ TEST_F(WindowTest, FailedConstructionLeavesNoLiveWindowAndPassesOut) {
     window.reset();
     script.menuHandlersFor.reset();
     EXPECT_EQ(LiveObjectCount(), before);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// What a handler of DeedWnd does when the event it is set for arrives.
+enum class Deed { kNothing, kClose, kHide, kRelease };
+
+// The controls are registered, except for kRelease, where the test holds them instead and the handler drops that
+// last reference; the window itself is held only by the framework.
+struct DeedScript {
+  std::string event;  // "Field KeyDown", "Go Action", or a window event's name
+  Deed deed = Deed::kClose;
+  bool armed = false;  // events while the window is built and shown are not the ones under test
+  int fired = 0;
+  std::map<std::string, Ref<Object>> held;
+  std::vector<std::string> log;  // every window event that arrived once armed, with its arguments
+  bool keepOpen = false;         // CancelClose's answer
+};
+DeedScript deeds;
+
+class DeedWnd : public Window {
+ public:
+  static constexpr const char* kFullName = "DeedWnd.DeedWnd";
+  static const ClassInfo& ClassRecord();
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+
+  void Layout() { RuntimeMassPropertySetter(shared_from_this(), WindowList(320, 200).Bytes()); }
+  void CreateControls() {
+    Ref<DeedWnd> self = std::static_pointer_cast<DeedWnd>(shared_from_this());
+    const auto box = [](int64_t left) {
+      return PropertyList{
+          {"Left", Integer(left)}, {"Top", Integer(10)}, {"Width", Integer(60)}, {"Height", Integer(30)}};
+    };
+    Add("Field", TextArea::ClassRecord(), box(10), TextArea::kKeyDown,
+        RuntimeCreateDelegate(&DeedWnd::Field_KeyDown, self, "( TextArea, String ) as Boolean", 1));
+    Add("Pad", Canvas::ClassRecord(), box(80), Canvas::kMouseDown,
+        RuntimeCreateDelegate(&DeedWnd::Pad_MouseDown, self, "( Canvas, Integer, Integer ) as Boolean", 1));
+    Add("Go", PushButton::ClassRecord(), box(150), PushButton::kAction,
+        RuntimeCreateDelegate(&DeedWnd::Go_Action, self, "( PushButton )", 1));
+    const bool ticking = deeds.event == "Tick Action";
+    Add("Tick", Timer::ClassRecord(), PropertyList{{"Period", Integer(1)}, {"RunMode", Enumeration(ticking ? 2 : 0)}},
+        Timer::kAction, RuntimeCreateDelegate(&DeedWnd::Tick_Action, self, "( Timer )", 1));
+  }
+  // The handlers let the key or press go on, so that Qt goes on with the object whose event it is.
+  bool Field_KeyDown(const Ref<TextArea>&, const std::string&) { return Act("Field KeyDown", "Field"); }
+  bool Pad_MouseDown(const Ref<Canvas>&, int64_t, int64_t) { return Act("Pad MouseDown", "Pad"); }
+  void Go_Action(const Ref<PushButton>&) { Act("Go Action", "Go"); }
+  void Tick_Action(const Ref<Timer>&) { Act("Tick Action", "Tick"); }
+  void Event_Activate() { Act("Activate"); }
+  void Event_Deactivate() { Act("Deactivate"); }
+  bool Event_KeyDown(const std::string& key) { return Act("KeyDown", "", " " + key); }
+  bool Event_KeyUp(const std::string& key) { return Act("KeyUp", "", " " + key); }
+  bool Event_MouseDown(int64_t x, int64_t y) { return Act("MouseDown", "", At(x, y)); }
+  bool Event_MouseUp(int64_t x, int64_t y) { return Act("MouseUp", "", At(x, y)); }
+  void Event_Moved() { Act("Moved"); }
+  void Event_Resized() { Act("Resized"); }
+  void Event_Minimize() { Act("Minimize"); }
+  void Event_Maximize() { Act("Maximize"); }
+  void Event_Restore() { Act("Restore"); }
+  bool Event_CancelClose() {
+    Act("CancelClose");
+    return deeds.keepOpen;
+  }
+  void Event_Close() { Act("Close"); }
+
+ private:
+  void Add(const std::string& name, const ClassInfo& cls, const PropertyList& list, int event,
+           const Ref<Delegate>& handler) {
+    Ref<Object> control = New_(cls);
+    if (deeds.deed == Deed::kRelease) {
+      deeds.held[name] = control;
+    } else {
+      AddControl_(name, control);
+    }
+    RuntimeMassPropertySetter(control, list.Bytes());
+    RuntimeAddEventHandler(control, event, handler);
+  }
+  static std::string At(int64_t x, int64_t y) { return " " + std::to_string(x) + "," + std::to_string(y); }
+  // Only the first arrival of the chosen event acts; a repeating timer may come again after a hide.
+  bool Act(const std::string& event, const std::string& control = "", const std::string& arguments = "") {
+    if (deeds.armed && control.empty()) deeds.log.push_back(event + arguments);
+    if (!deeds.armed || event != deeds.event || deeds.fired++ > 0) return false;
+    switch (deeds.deed) {
+      case Deed::kNothing:
+        break;
+      case Deed::kClose:
+        Close();
+        break;
+      case Deed::kHide:
+        Hide();
+        break;
+      case Deed::kRelease:
+        deeds.held.erase(control);
+        break;
+    }
+    return false;
+  }
+};
+
+const ClassInfo& DeedWnd::ClassRecord() {
+  static const ClassInfo record{.fullName = kFullName,
+                                .base = &Window::ClassRecord(),
+                                .factory = [] { return std::make_shared<DeedWnd>(); },
+                                .events = {
+                                    {Window::kActivate, MakeEventEntry(&DeedWnd::Event_Activate)},
+                                    {Window::kCancelClose, MakeEventEntry(&DeedWnd::Event_CancelClose)},
+                                    {Window::kClose, MakeEventEntry(&DeedWnd::Event_Close)},
+                                    {Window::kCreateControls, MakeEventEntry(&DeedWnd::CreateControls)},
+                                    {Window::kDeactivate, MakeEventEntry(&DeedWnd::Event_Deactivate)},
+                                    {Window::kKeyDown, MakeEventEntry(&DeedWnd::Event_KeyDown)},
+                                    {Window::kKeyUp, MakeEventEntry(&DeedWnd::Event_KeyUp)},
+                                    {Window::kLayout, MakeEventEntry(&DeedWnd::Layout)},
+                                    {Window::kMaximize, MakeEventEntry(&DeedWnd::Event_Maximize)},
+                                    {Window::kMinimize, MakeEventEntry(&DeedWnd::Event_Minimize)},
+                                    {Window::kMouseDown, MakeEventEntry(&DeedWnd::Event_MouseDown)},
+                                    {Window::kMouseUp, MakeEventEntry(&DeedWnd::Event_MouseUp)},
+                                    {Window::kMoved, MakeEventEntry(&DeedWnd::Event_Moved)},
+                                    {Window::kResized, MakeEventEntry(&DeedWnd::Event_Resized)},
+                                    {Window::kRestore, MakeEventEntry(&DeedWnd::Event_Restore)},
+                                }};
+  return RuntimeRegisterClass(record);
+}
+
+QWidget* DeedControl(const Ref<Window>& window, const std::string& name) {
+  Ref<Object> control = deeds.held.count(name) ? deeds.held[name] : window->ControlByName_(name);
+  return WidgetOf(std::static_pointer_cast<Control>(control));
+}
+
+void SendToWindow(const Ref<Window>& window, QEvent::Type type) {
+  QEvent event(type);
+  QApplication::sendEvent(WidgetOf(window), &event);
+}
+
+// How a user (or the window system) causes each window event that Qt delivers. The window states are set as the
+// window system sets them, without the show that QWidget::showMinimized adds.
+const std::map<std::string, std::function<void(const Ref<Window>&)>> kWindowEventCauses = {
+    {"Activate", [](const Ref<Window>& w) { SendToWindow(w, QEvent::WindowActivate); }},
+    {"Deactivate", [](const Ref<Window>& w) { SendToWindow(w, QEvent::WindowDeactivate); }},
+    {"KeyDown", [](const Ref<Window>& w) { QTest::keyClick(WidgetOf(w), Qt::Key_B); }},
+    {"KeyUp", [](const Ref<Window>& w) { QTest::keyClick(WidgetOf(w), Qt::Key_B); }},
+    {"MouseDown", [](const Ref<Window>& w) { QTest::mouseClick(ContentOf(w), Qt::LeftButton, {}, QPoint(250, 150)); }},
+    {"MouseUp", [](const Ref<Window>& w) { QTest::mouseClick(ContentOf(w), Qt::LeftButton, {}, QPoint(250, 150)); }},
+    {"Resized", [](const Ref<Window>& w) { WidgetOf(w)->resize(WidgetOf(w)->size() + QSize(40, 30)); }},
+    {"Moved", [](const Ref<Window>& w) { WidgetOf(w)->move(WidgetOf(w)->pos() + QPoint(25, 15)); }},
+    {"Minimize", [](const Ref<Window>& w) { WidgetOf(w)->setWindowState(Qt::WindowMinimized); }},
+    {"Maximize", [](const Ref<Window>& w) { WidgetOf(w)->setWindowState(Qt::WindowMaximized); }},
+    {"Restore",
+     [](const Ref<Window>& w) {
+       WidgetOf(w)->setWindowState(Qt::WindowMinimized);
+       WidgetOf(w)->setWindowState(Qt::WindowNoState);
+     }},
+};
+
+// A DeedWnd built for one event and deed, held only by the framework.
+std::weak_ptr<Window> BuildDeedWnd(const std::string& event, Deed deed) {
+  deeds = DeedScript{};
+  deeds.event = event;
+  deeds.deed = deed;
+  Ref<DeedWnd> built = RuntimeNewObject<DeedWnd>();
+  built->Constructor();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(WidgetOf(built)));
+  return built;
+}
+
+// Every event the framework raises from Qt, crossed with what its handler may do to the window or the control
+// whose event it is: nothing may be deleted before Qt has left that object's code (AddressSanitizer would see it).
+TEST_F(WindowTest, AHandlerMayCloseOrHideItsWindowOrReleaseItsControl) {
+  using Cause = std::function<void(const Ref<Window>&)>;
+  std::vector<std::pair<std::string, Cause>> controlEvents = {
+      {"Field KeyDown", [](const Ref<Window>& w) { QTest::keyClick(DeedControl(w, "Field"), Qt::Key_A); }},
+      {"Pad MouseDown",
+       [](const Ref<Window>& w) { QTest::mouseClick(DeedControl(w, "Pad"), Qt::LeftButton, {}, QPoint(3, 3)); }},
+      {"Go Action", [](const Ref<Window>& w) { QTest::mouseClick(DeedControl(w, "Go"), Qt::LeftButton); }},
+      {"Tick Action", [](const Ref<Window>&) {}},
+  };
+  const std::pair<Deed, const char*> doings[] = {
+      {Deed::kClose, "closes the window"}, {Deed::kHide, "hides the window"}, {Deed::kRelease, "releases the control"}};
+  auto events = controlEvents;
+  events.insert(events.end(), kWindowEventCauses.begin(), kWindowEventCauses.end());
+  for (const auto& [event, cause] : events) {
+    const bool ofControl = event.find(' ') != std::string::npos;
+    for (const auto& [deed, doing] : doings) {
+      if (deed == Deed::kRelease && !ofControl) continue;
+      SCOPED_TRACE(event + " " + doing);
+      const std::weak_ptr<Window> window = BuildDeedWnd(event, deed);
+      QPointer<QWidget> top = WidgetOf(window.lock());
+      const std::string controlName = ofControl ? event.substr(0, event.find(' ')) : "";
+      QPointer<QWidget> controlWidget =
+          ofControl && controlName != "Tick" ? DeedControl(window.lock(), controlName) : nullptr;
+      std::weak_ptr<Object> control = !ofControl               ? nullptr
+                                      : deed == Deed::kRelease ? deeds.held[controlName]
+                                                               : window.lock()->ControlByName_(controlName);
+      deeds.armed = true;
+      cause(window.lock());
+      EXPECT_TRUE(WaitFor([] { return deeds.fired > 0; }));
+      switch (deed) {
+        case Deed::kClose:
+          EXPECT_TRUE(WaitFor([&] { return top.isNull() && window.expired(); }));
+          EXPECT_EQ(GetImplicitWindow_(DeedWnd::kFullName), nullptr);
+          break;
+        case Deed::kHide:
+          ASSERT_FALSE(window.expired());
+          EXPECT_TRUE(window.lock()->IsLive());
+          EXPECT_FALSE(top->isVisible());
+          break;
+        case Deed::kRelease:
+          EXPECT_TRUE(WaitFor([&] { return control.expired() && controlWidget.isNull(); }));
+          EXPECT_TRUE(top->isVisible());
+          break;
+        case Deed::kNothing:
+          break;
+      }
+      testing_support::CloseAllWindows();
+      deeds = DeedScript{};
+    }
+  }
+}
+
+// The events raised besides those of building, activating, closing, a key press and a press, each from what Qt
+// delivers for it; a key release and a mouse release come only for a press the window itself got.
+TEST_F(WindowTest, EventsQtDeliversReachTheirEntries) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"Deactivate", "Deactivate"}, {"KeyUp", "KeyUp b"},     {"MouseUp", "MouseUp 250,150"}, {"Resized", "Resized"},
+      {"Moved", "Moved"},           {"Minimize", "Minimize"}, {"Maximize", "Maximize"},       {"Restore", "Restore"},
+  };
+  for (const auto& [event, expected] : rows) {
+    SCOPED_TRACE(event);
+    const std::weak_ptr<Window> window = BuildDeedWnd(event, Deed::kNothing);
+    deeds.armed = true;
+    kWindowEventCauses.at(event)(window.lock());
+    EXPECT_TRUE(WaitFor([&] { return std::count(deeds.log.begin(), deeds.log.end(), expected) == 1; }))
+        << testing::PrintToString(deeds.log);
+    testing_support::CloseAllWindows();
+  }
+
+  // A release whose press went to a control is not the window's.
+  const std::weak_ptr<Window> window = BuildDeedWnd("", Deed::kNothing);
+  deeds.armed = true;
+  QTest::keyClick(DeedControl(window.lock(), "Field"), Qt::Key_C);
+  QTest::mouseClick(DeedControl(window.lock(), "Go"), Qt::LeftButton);
+  EXPECT_EQ(deeds.log, std::vector<std::string>{});
+}
+
+TEST_F(WindowTest, CancelCloseTrueKeepsTheWindowOpen) {
+  const std::weak_ptr<Window> window = BuildDeedWnd("", Deed::kNothing);
+  QPointer<QWidget> top = WidgetOf(window.lock());
+  deeds.armed = true;
+  deeds.keepOpen = true;
+  EXPECT_FALSE(top->close()) << "the close button";
+  window.lock()->Close();
+  EXPECT_EQ(deeds.log, (std::vector<std::string>{"CancelClose", "CancelClose"}));
+  ASSERT_FALSE(window.expired());
+  EXPECT_TRUE(window.lock()->IsLive());
+  EXPECT_TRUE(top->isVisible());
+  EXPECT_EQ(GetImplicitWindow_(DeedWnd::kFullName), window.lock());
+
+  deeds.keepOpen = false;
+  EXPECT_TRUE(top->close());
+  EXPECT_EQ(deeds.log, (std::vector<std::string>{"CancelClose", "CancelClose", "CancelClose", "Close"}));
+  EXPECT_EQ(GetImplicitWindow_(DeedWnd::kFullName), nullptr);
+}
+
+// A handler in an entry the framework never raises would silently never run.
+TEST(WindowClasses, AnEntryForAnEventNeverRaisedIsRefusedAtRegistration) {
+  struct Row {
+    const char* name;
+    const ClassInfo& (*record)();
+    const char* mentions;
+  };
+  const Row rows[] = {
+      {"Paint on a window class",
+       []() -> const ClassInfo& {
+         static const ClassInfo record{.fullName = "PaintWnd.PaintWnd",
+                                       .base = &Window::ClassRecord(),
+                                       .events = {{Window::kOpen, [](Object&, EventArgs&) { return false; }},
+                                                  {Window::kPaint, [](Object&, EventArgs&) { return false; }}}};
+         return record;
+       },
+       "Paint"},
+      {"Resizing on a class derived from a window class",
+       []() -> const ClassInfo& {
+         static const ClassInfo record{.fullName = "ResizingWnd.ResizingWnd",
+                                       .base = &DeedWnd::ClassRecord(),
+                                       .events = {{Window::kResizing, [](Object&, EventArgs&) { return false; }}}};
+         return record;
+       },
+       "Resizing"},
+      {"a number past the event table",
+       []() -> const ClassInfo& {
+         static const ClassInfo record{.fullName = "PastWnd.PastWnd",
+                                       .base = &Window::ClassRecord(),
+                                       .events = {{40, [](Object&, EventArgs&) { return false; }}}};
+         return record;
+       },
+       "(40)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const ClassInfo& record = row.record();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      try {
+        RuntimeRegisterClass(record);
+        ADD_FAILURE() << "registered";
+      } catch (const OutOfBoundsException& e) {
+        EXPECT_NE(std::string(e.what()).find(record.fullName), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(row.mentions), std::string::npos) << e.what();
+      }
+    }
+    EXPECT_FALSE(RuntimeIsClassRegistered(record));
+    EXPECT_EQ(RuntimeFindClass(record.fullName), nullptr);
   }
 }
 
