@@ -86,7 +86,8 @@ template <class F>
 auto InGui(F f) -> decltype(f()) {
   std::packaged_task<decltype(f())()> task(std::move(f));
   auto answer = task.get_future();
-  QMetaObject::invokeMethod(qApp, [&task] { task(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp, [&task] { task(); }, Qt::QueuedConnection);
   return answer.get();
 }
 
@@ -231,8 +232,8 @@ Outcome RunSize(const char* self, double megabytes, double limitS, const std::st
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   const auto bytes = static_cast<std::size_t>(megabytes * 1024 * 1024);
-  pid_t pid = Spawn({self, "--measure", std::to_string(bytes), std::to_string(limitS * 1000)},
-                    {"DISPLAY=" + display}, &actions);
+  pid_t pid = Spawn({self, "--measure", std::to_string(bytes), std::to_string(limitS * 1000)}, {"DISPLAY=" + display},
+                    &actions);
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   Outcome outcome;
@@ -292,9 +293,9 @@ int main(int argc, char** argv) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addclose(&actions, displayPipe[0]);
-  const pid_t xvfb = Spawn({"Xvfb", "-displayfd", std::to_string(displayPipe[1]), "-screen", "0", "1280x1024x24",
-                            "-nolisten", "tcp"},
-                           {}, &actions);
+  const pid_t xvfb =
+      Spawn({"Xvfb", "-displayfd", std::to_string(displayPipe[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+            {}, &actions);
   posix_spawn_file_actions_destroy(&actions);
   close(displayPipe[1]);
   std::string number;

@@ -5,16 +5,17 @@
 #include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -168,11 +169,22 @@ class GeometryKeeper : public QObject {
   bool left_ = false, top_ = false, right_ = false, bottom_ = false;
 };
 
-class FieldWidget : public QTextEdit {
+// A text this long takes a noticeable time to lay out or to read (about half a second for a paste), so work on it
+// shows the busy cursor.
+constexpr int kLargeText = 256 * 1024;
+
+// The busy cursor until the event loop is idle again: a zero timer fires once the work and what it queued (layout,
+// painting) have run.
+void ShowBusyUntilIdle() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QTimer::singleShot(0, qApp, [] { QApplication::restoreOverrideCursor(); });
+}
+
+// A plain-text widget: its layout grows linearly with the text, where the rich-text one grows faster, and it still
+// keeps character formats (bold) and the document's alignment option.
+class FieldWidget : public QPlainTextEdit {
  public:
-  FieldWidget(QWidget* parent, std::weak_ptr<Object> owner) : QTextEdit(parent), owner_(std::move(owner)) {
-    setAcceptRichText(false);
-  }
+  FieldWidget(QWidget* parent, std::weak_ptr<Object> owner) : QPlainTextEdit(parent), owner_(std::move(owner)) {}
   int64_t limit = 0;
 
  protected:
@@ -193,7 +205,7 @@ class FieldWidget : public QTextEdit {
         }
       }
     }
-    return QTextEdit::event(e);
+    return QPlainTextEdit::event(e);
   }
 
   // The character limit holds for typed text only; a paste goes in whole.
@@ -202,7 +214,12 @@ class FieldWidget : public QTextEdit {
       e->accept();
       return;
     }
-    QTextEdit::keyPressEvent(e);
+    QPlainTextEdit::keyPressEvent(e);
+  }
+
+  void insertFromMimeData(const QMimeData* source) override {
+    if (source && source->hasText() && source->text().size() >= kLargeText) ShowBusyUntilIdle();
+    QPlainTextEdit::insertFromMimeData(source);
   }
 
  private:
@@ -228,6 +245,13 @@ class FieldWidget : public QTextEdit {
 
   std::weak_ptr<Object> owner_;
 };
+
+// A button's handler may read the window's fields, as Calculate does: with a large text among them it may run long.
+bool WindowHoldsLargeText(const QWidget& widget) {
+  const QList<FieldWidget*> fields = widget.window()->findChildren<FieldWidget*>();
+  return std::any_of(fields.begin(), fields.end(),
+                     [](const FieldWidget* field) { return field->document()->characterCount() >= kLargeText; });
+}
 
 // An opaque label or canvas paints its window's background colour, which the window draws itself rather than
 // through the palette; without a window, or one without a colour, the palette's window colour.
@@ -304,13 +328,13 @@ void AttachWidget(ControlImpl& impl, QWidget* widget) {
   widget->show();
 }
 
-QTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QTextEdit*>(impl.widget.data()); }
+QPlainTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QPlainTextEdit*>(impl.widget.data()); }
 
 // The alignment goes into the document's default text option only, so every paragraph, typed or set, takes it;
 // replacing the text keeps it.
 // A block format merged into the paragraphs would do the same on screen, but an empty paragraph carrying one makes
 // QTextEdit swallow the first Return typed there, and a blank line could not be typed.
-void ApplyFieldAlignment(QTextEdit* field, Qt::Alignment alignment) {
+void ApplyFieldAlignment(QPlainTextEdit* field, Qt::Alignment alignment) {
   QTextDocument* document = field->document();
   QTextOption option = document->defaultTextOption();
   // Setting it lays the whole document out again, even unchanged.
@@ -564,7 +588,7 @@ void RectControl::PropertyChanged(const std::string& key) {
     widget->setVisible(BoolProperty("Visible", true));
   } else if (key == "Tooltip") {
     widget->setToolTip(QString::fromStdString(TextProperty("Tooltip")));
-  } else if (key == "TabStop" && (qobject_cast<QTextEdit*>(widget) || qobject_cast<QPushButton*>(widget))) {
+  } else if (key == "TabStop" && (qobject_cast<QPlainTextEdit*>(widget) || qobject_cast<QPushButton*>(widget))) {
     // A field or button that is no tab stop can still be clicked into. Labels never take the focus; a canvas
     // decides with AllowFocus.
     widget->setFocusPolicy(BoolProperty("TabStop", true) ? Qt::StrongFocus : Qt::ClickFocus);
@@ -611,7 +635,7 @@ void TextArea::CreateNative_(void* parentWidget) {
   RequireGuiThread_("TextArea.New");
   auto* field = new FieldWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
   field->setTabChangesFocus(true);
-  field->setLineWrapMode(QTextEdit::WidgetWidth);
+  field->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   AttachWidget(*impl_, field);
@@ -635,7 +659,7 @@ void TextArea::PropertyChanged(const std::string& key) {
   } else if (key == "HasHorizontalScrollbar") {
     const bool bar = BoolProperty(key);
     field->setHorizontalScrollBarPolicy(bar ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    field->setLineWrapMode(bar ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
+    field->setLineWrapMode(bar ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
   } else if (key == "ReadOnly") {
     field->setReadOnly(BoolProperty(key));
     if (field->isReadOnly()) field->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -652,13 +676,13 @@ void TextArea::PropertyChanged(const std::string& key) {
 
 std::string TextArea::Text() const {
   RequireGuiThread_("TextArea.Text");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   return field ? OutsideText(field->document()->toRawText()) : std::string();
 }
 
 void TextArea::Text(const std::string& text) {
   RequireGuiThread_("TextArea.Text");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   // The document keeps its default text option, and with it the alignment.
   field->setPlainText(InsideText(text));
@@ -667,14 +691,14 @@ void TextArea::Text(const std::string& text) {
 
 int64_t TextArea::SelectionStart() const {
   RequireGuiThread_("TextArea.SelectionStart");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return 0;
   return OutsideLength(field->document()->toRawText(), 0, field->textCursor().selectionStart());
 }
 
 void TextArea::SelectionStart(int64_t start) {
   RequireGuiThread_("TextArea.SelectionStart");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   QTextCursor cursor = field->textCursor();
   cursor.setPosition(OutsidePositionToInside(field->document()->toRawText(), std::max<int64_t>(0, start)));
@@ -683,7 +707,7 @@ void TextArea::SelectionStart(int64_t start) {
 
 int64_t TextArea::SelectionLength() const {
   RequireGuiThread_("TextArea.SelectionLength");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return 0;
   const QTextCursor cursor = field->textCursor();
   return OutsideLength(field->document()->toRawText(), cursor.selectionStart(), cursor.selectionEnd());
@@ -691,7 +715,7 @@ int64_t TextArea::SelectionLength() const {
 
 void TextArea::SelectionLength(int64_t length) {
   RequireGuiThread_("TextArea.SelectionLength");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   const QString plain = field->document()->toRawText();
   QTextCursor cursor = field->textCursor();
@@ -705,7 +729,7 @@ void TextArea::SelectionLength(int64_t length) {
 
 bool TextArea::SelBold() const {
   RequireGuiThread_("TextArea.SelBold");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return false;
   const QTextCursor cursor = field->textCursor();
   const QTextDocument& document = *field->document();
@@ -723,7 +747,7 @@ bool TextArea::SelBold() const {
 
 void TextArea::SelBold(bool bold) {
   RequireGuiThread_("TextArea.SelBold");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   // A plain text field keeps no styles per character.
   if (!field || !BoolProperty("AllowStyledText")) return;
   QTextCursor cursor = field->textCursor();
@@ -856,7 +880,8 @@ void PushButton::CreateNative_(void* parentWidget) {
   RequireGuiThread_("PushButton.New");
   auto* button = new QPushButton(static_cast<QWidget*>(parentWidget));
   button->setAutoDefault(false);
-  QObject::connect(button, &QPushButton::clicked, button, [weak = weak_from_this()] {
+  QObject::connect(button, &QPushButton::clicked, button, [weak = weak_from_this(), button] {
+    if (WindowHoldsLargeText(*button)) ShowBusyUntilIdle();
     EventArgs args;
     FireFromQt(weak, kAction, args);
   });

@@ -14,11 +14,11 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextEdit>
 #include <QTextLayout>
 #include <chrono>
 #include <memory>
@@ -93,7 +93,7 @@ class ControlsTest : public ::testing::Test {
     RuntimeAddEventHandler(control, event, RuntimeCreateDelegate(method, recorder_, signature, 1));
   }
 
-  static QTextEdit* Field(const Ref<TextArea>& area) { return static_cast<QTextEdit*>(area->NativeWidget()); }
+  static QPlainTextEdit* Field(const Ref<TextArea>& area) { return static_cast<QPlainTextEdit*>(area->NativeWidget()); }
 
   std::unique_ptr<Host> host_;
   Ref<Recorder> recorder_ = std::make_shared<Recorder>();
@@ -230,7 +230,7 @@ TEST_F(ControlsTest, CharacterLimitHoldsForTypedTextButAPasteGoesInWhole) {
   Bind(field, TextArea::kKeyDown, kKeyDown, &Recorder::KeyDown);  // a filter that passes every key on
   ShowActive();
   field->SetFocus();
-  QTextEdit* edit = Field(field);
+  QPlainTextEdit* edit = Field(field);
 
   QTest::keyClicks(edit, "123456");
   EXPECT_EQ(field->Text(), "1234");
@@ -420,13 +420,13 @@ TEST_F(ControlsTest, ColoursAlignmentBorderAndBarsReachTheWidgets) {
                                {"HasBorder", Boolean(false)},
                                {"HasHorizontalScrollbar", Boolean(false)},
                                {"HasVerticalScrollbar", Boolean(true)}});
-  QTextEdit* edit = Field(field);
+  QPlainTextEdit* edit = Field(field);
   EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(0x18, 0x75, 0x34));
   EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(0xff, 0xff, 0xff));
   EXPECT_EQ(edit->frameShape(), QFrame::NoFrame);
   EXPECT_EQ(edit->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
   EXPECT_EQ(edit->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-  EXPECT_EQ(edit->lineWrapMode(), QTextEdit::WidgetWidth) << "no horizontal bar: the text wraps";
+  EXPECT_EQ(edit->lineWrapMode(), QPlainTextEdit::WidgetWidth) << "no horizontal bar: the text wraps";
 
   // Every paragraph, set or typed, is laid out centred; and a blank line can still be typed into it.
   field->Text("one\r\ntwo\r\nthree");

@@ -9,8 +9,8 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 
 #include "app/menu_bar1.h"
 #include "framework/controls.h"
