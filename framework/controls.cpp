@@ -246,6 +246,59 @@ class FieldWidget : public QPlainTextEdit {
   std::weak_ptr<Object> owner_;
 };
 
+// The styles show the keyboard focus on a field faintly or not at all (Fusion draws none), nor always on a button:
+// this frame in the highlight colour lies over the control's edge while the control has the focus.
+class FocusRing : public QWidget {
+ public:
+  explicit FocusRing(QWidget* target) : QWidget(target) {
+    setObjectName(QStringLiteral("FocusRing"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(target->rect());
+    setVisible(target->hasFocus());
+    target->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != parent()) return false;
+    if (event->type() == QEvent::FocusIn) {
+      raise();
+      show();
+    } else if (event->type() == QEvent::FocusOut) {
+      hide();
+    } else if (event->type() == QEvent::Resize) {
+      setGeometry(parentWidget()->rect());
+    }
+    return false;
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+  }
+};
+
+void ShowFocusRing(QWidget* widget, bool show) {
+  // By name: FocusRing declares no meta-object of its own, so a search by type would find any child widget.
+  QWidget* ring = widget->findChild<QWidget*>(QStringLiteral("FocusRing"), Qt::FindDirectChildrenOnly);
+  if (show && !ring) new FocusRing(widget);
+  if (!show) delete ring;
+}
+
+// A field that hides its selection draws it, while it has no focus, as plain text; one that keeps it draws it as
+// it does with the focus.
+void ApplySelectionColours(QWidget* field, bool hide) {
+  QPalette palette = field->palette();
+  palette.setBrush(QPalette::Inactive, QPalette::Highlight,
+                   hide ? QBrush(Qt::transparent) : palette.brush(QPalette::Active, QPalette::Highlight));
+  palette.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+                   hide ? palette.brush(QPalette::Inactive, QPalette::Text)
+                        : palette.brush(QPalette::Active, QPalette::HighlightedText));
+  field->setPalette(palette);
+}
+
 // A button's handler may read the window's fields, as Calculate does: with a large text among them it may run long.
 bool WindowHoldsLargeText(const QWidget& widget) {
   const QList<FieldWidget*> fields = widget.window()->findChildren<FieldWidget*>();
@@ -650,12 +703,17 @@ void TextArea::PropertyChanged(const std::string& key) {
     field->setFont(ControlFont(*this));
   } else if (key == "TextColor") {
     SetColour(field, QPalette::Text, ColourProperty(*this, key, 0));
+    if (GetProperty("HideSelection")) ApplySelectionColours(field, BoolProperty("HideSelection"));
   } else if (key == "BackgroundColor") {
     SetColour(field, QPalette::Base, ColourProperty(*this, key, 0xffffff));
   } else if (key == "HasBorder") {
     field->setFrameShape(BoolProperty(key) ? QFrame::StyledPanel : QFrame::NoFrame);
   } else if (key == "HasVerticalScrollbar") {
-    field->setVerticalScrollBarPolicy(BoolProperty(key) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    field->setVerticalScrollBarPolicy(BoolProperty(key) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  } else if (key == "HideSelection") {
+    ApplySelectionColours(field, BoolProperty(key));
+  } else if (key == "AllowFocusRing") {
+    ShowFocusRing(field, BoolProperty(key));
   } else if (key == "HasHorizontalScrollbar") {
     const bool bar = BoolProperty(key);
     field->setHorizontalScrollBarPolicy(bar ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
@@ -890,6 +948,7 @@ void PushButton::CreateNative_(void* parentWidget) {
   escape->setEnabled(false);
   escape->setObjectName(QStringLiteral("CancelShortcut"));
   QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+  ShowFocusRing(button, true);
   AttachWidget(*impl_, button);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }
