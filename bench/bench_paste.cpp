@@ -143,7 +143,7 @@ int Measure(int argc, char** argv, std::size_t bytes, double limitMs) {
     const pid_t owner = Spawn({"xclip", "-quiet", "-selection", "clipboard", "-i", path}, {}, &quiet);
     posix_spawn_file_actions_destroy(&quiet);
     const auto ready = Clock::now();
-    while (!Run("xclip -o -selection clipboard -t TARGETS >/dev/null 2>&1") && MsSince(ready) < 10000) {
+    while (!Run("timeout 2 xclip -o -selection clipboard -t TARGETS >/dev/null 2>&1") && MsSince(ready) < 10000) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     while (!InGui([&] {
