@@ -7,16 +7,17 @@
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -212,11 +213,22 @@ class GeometryKeeper : public QObject {
   bool left_ = false, top_ = false, right_ = false, bottom_ = false;
 };
 
-class FieldWidget : public QTextEdit {
+// A text this long takes a noticeable time to lay out or to read (about half a second for a paste), so work on it
+// shows the busy cursor.
+constexpr int kLargeText = 256 * 1024;
+
+// The busy cursor until the event loop is idle again: a zero timer fires once the work and what it queued (layout,
+// painting) have run.
+void ShowBusyUntilIdle() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QTimer::singleShot(0, qApp, [] { QApplication::restoreOverrideCursor(); });
+}
+
+// A plain-text widget: its layout grows linearly with the text, where the rich-text one grows faster, and it still
+// keeps character formats (bold) and the document's alignment option.
+class FieldWidget : public QPlainTextEdit {
  public:
-  FieldWidget(QWidget* parent, std::weak_ptr<Object> owner) : QTextEdit(parent), owner_(std::move(owner)) {
-    setAcceptRichText(false);
-  }
+  FieldWidget(QWidget* parent, std::weak_ptr<Object> owner) : QPlainTextEdit(parent), owner_(std::move(owner)) {}
   int64_t limit = 0;
 
  protected:
@@ -245,7 +257,7 @@ class FieldWidget : public QTextEdit {
       auto* input = static_cast<QInputMethodEvent*>(e);
       if (!input->commitString().isEmpty()) return CommitThroughKeyDown(*input);
     }
-    return QTextEdit::event(e);
+    return QPlainTextEdit::event(e);
   }
 
   // The character limit holds for typed text only; a paste goes in whole.
@@ -254,7 +266,12 @@ class FieldWidget : public QTextEdit {
       e->accept();
       return;
     }
-    QTextEdit::keyPressEvent(e);
+    QPlainTextEdit::keyPressEvent(e);
+  }
+
+  void insertFromMimeData(const QMimeData* source) override {
+    if (source && source->hasText() && source->text().size() >= kLargeText) ShowBusyUntilIdle();
+    QPlainTextEdit::insertFromMimeData(source);
   }
 
  private:
@@ -299,7 +316,7 @@ class FieldWidget : public QTextEdit {
     // A plain key that passed goes in as itself. Otherwise each character that passed goes in as a plain key of its
     // own, so that the character limit counts them one by one (it lets combinations with Meta through).
     const bool plain = !(key.modifiers() & (Qt::AltModifier | Qt::MetaModifier));
-    if (plain && *passed == typed && passed->toUcs4().size() == 1) return QTextEdit::event(&key);
+    if (plain && *passed == typed && passed->toUcs4().size() == 1) return QPlainTextEdit::event(&key);
     for (const char32_t c : passed->toUcs4()) {
       QKeyEvent one(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&c, 1));
       keyPressEvent(&one);
@@ -312,7 +329,7 @@ class FieldWidget : public QTextEdit {
   bool ForwardWithoutText(QKeyEvent& key) {
     QKeyEvent bare(key.type(), key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
                    key.nativeModifiers(), QString(), key.isAutoRepeat(), key.count(), key.device());
-    const bool handled = QTextEdit::event(&bare);
+    const bool handled = QPlainTextEdit::event(&bare);
     key.setAccepted(bare.isAccepted());
     return handled;
   }
@@ -335,7 +352,7 @@ class FieldWidget : public QTextEdit {
     }
     QInputMethodEvent filtered(input.preeditString(), input.attributes());
     filtered.setCommitString(*passed, input.replacementStart(), input.replacementLength());
-    const bool handled = QTextEdit::event(&filtered);
+    const bool handled = QPlainTextEdit::event(&filtered);
     input.setAccepted(filtered.isAccepted());
     return handled;
   }
@@ -367,6 +384,66 @@ class FieldWidget : public QTextEdit {
 
   std::weak_ptr<Object> owner_;
 };
+
+// The styles show the keyboard focus on a field faintly or not at all (Fusion draws none), nor always on a button:
+// this frame in the highlight colour lies over the control's edge while the control has the focus.
+class FocusRing : public QWidget {
+ public:
+  explicit FocusRing(QWidget* target) : QWidget(target) {
+    setObjectName(QStringLiteral("FocusRing"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(target->rect());
+    setVisible(target->hasFocus());
+    target->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != parent()) return false;
+    if (event->type() == QEvent::FocusIn) {
+      raise();
+      show();
+    } else if (event->type() == QEvent::FocusOut) {
+      hide();
+    } else if (event->type() == QEvent::Resize) {
+      setGeometry(parentWidget()->rect());
+    }
+    return false;
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+  }
+};
+
+void ShowFocusRing(QWidget* widget, bool show) {
+  // By name: FocusRing declares no meta-object of its own, so a search by type would find any child widget.
+  QWidget* ring = widget->findChild<QWidget*>(QStringLiteral("FocusRing"), Qt::FindDirectChildrenOnly);
+  if (show && !ring) new FocusRing(widget);
+  if (!show) delete ring;
+}
+
+// A field that hides its selection draws it, while it has no focus, as plain text; one that keeps it draws it as
+// it does with the focus.
+void ApplySelectionColours(QWidget* field, bool hide) {
+  QPalette palette = field->palette();
+  palette.setBrush(QPalette::Inactive, QPalette::Highlight,
+                   hide ? QBrush(Qt::transparent) : palette.brush(QPalette::Active, QPalette::Highlight));
+  palette.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+                   hide ? palette.brush(QPalette::Inactive, QPalette::Text)
+                        : palette.brush(QPalette::Active, QPalette::HighlightedText));
+  field->setPalette(palette);
+}
+
+// A button's handler may read the window's fields, as Calculate does: with a large text among them it may run long.
+bool WindowHoldsLargeText(const QWidget& widget) {
+  const QList<FieldWidget*> fields = widget.window()->findChildren<FieldWidget*>();
+  return std::any_of(fields.begin(), fields.end(),
+                     [](const FieldWidget* field) { return field->document()->characterCount() >= kLargeText; });
+}
 
 // An opaque label or canvas paints its window's background colour, which the window draws itself rather than
 // through the palette; without a window, or one without a colour, the palette's window colour.
@@ -446,13 +523,13 @@ void AttachWidget(ControlImpl& impl, QWidget* widget) {
   widget->show();
 }
 
-QTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QTextEdit*>(impl.widget.data()); }
+QPlainTextEdit* FieldOf(const ControlImpl& impl) { return qobject_cast<QPlainTextEdit*>(impl.widget.data()); }
 
 // The alignment goes into the document's default text option only, so every paragraph, typed or set, takes it;
 // replacing the text keeps it.
 // A block format merged into the paragraphs would do the same on screen, but an empty paragraph carrying one makes
 // QTextEdit swallow the first Return typed there, and a blank line could not be typed.
-void ApplyFieldAlignment(QTextEdit* field, Qt::Alignment alignment) {
+void ApplyFieldAlignment(QPlainTextEdit* field, Qt::Alignment alignment) {
   QTextDocument* document = field->document();
   QTextOption option = document->defaultTextOption();
   // Setting it lays the whole document out again, even unchanged.
@@ -708,7 +785,7 @@ void RectControl::PropertyChanged(const std::string& key) {
     widget->setVisible(BoolProperty("Visible", true));
   } else if (key == "Tooltip") {
     widget->setToolTip(QString::fromStdString(TextProperty("Tooltip")));
-  } else if (key == "TabStop" && (qobject_cast<QTextEdit*>(widget) || qobject_cast<QPushButton*>(widget))) {
+  } else if (key == "TabStop" && (qobject_cast<QPlainTextEdit*>(widget) || qobject_cast<QPushButton*>(widget))) {
     // A field or button that is no tab stop can still be clicked into. Labels never take the focus; a canvas
     // decides with AllowFocus.
     widget->setFocusPolicy(BoolProperty("TabStop", true) ? Qt::StrongFocus : Qt::ClickFocus);
@@ -755,7 +832,7 @@ void TextArea::CreateNative_(void* parentWidget) {
   RequireGuiThread_("TextArea.New");
   auto* field = new FieldWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
   field->setTabChangesFocus(true);
-  field->setLineWrapMode(QTextEdit::WidgetWidth);
+  field->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   AttachWidget(*impl_, field);
@@ -771,16 +848,21 @@ void TextArea::PropertyChanged(const std::string& key) {
     field->setFont(ControlFont(*this));
   } else if (key == "TextColor") {
     SetColour(field, QPalette::Text, ColourProperty(*this, key, 0));
+    if (GetProperty("HideSelection")) ApplySelectionColours(field, BoolProperty("HideSelection"));
   } else if (key == "BackgroundColor") {
     SetColour(field, QPalette::Base, ColourProperty(*this, key, 0xffffff));
   } else if (key == "HasBorder") {
     field->setFrameShape(BoolProperty(key) ? QFrame::StyledPanel : QFrame::NoFrame);
   } else if (key == "HasVerticalScrollbar") {
-    field->setVerticalScrollBarPolicy(BoolProperty(key) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    field->setVerticalScrollBarPolicy(BoolProperty(key) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  } else if (key == "HideSelection") {
+    ApplySelectionColours(field, BoolProperty(key));
+  } else if (key == "AllowFocusRing") {
+    ShowFocusRing(field, BoolProperty(key));
   } else if (key == "HasHorizontalScrollbar") {
     const bool bar = BoolProperty(key);
     field->setHorizontalScrollBarPolicy(bar ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    field->setLineWrapMode(bar ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
+    field->setLineWrapMode(bar ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
   } else if (key == "ReadOnly") {
     field->setReadOnly(BoolProperty(key));
     if (field->isReadOnly()) field->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -797,13 +879,13 @@ void TextArea::PropertyChanged(const std::string& key) {
 
 std::string TextArea::Text() const {
   RequireGuiThread_("TextArea.Text");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   return field ? OutsideText(field->document()->toRawText()) : std::string();
 }
 
 void TextArea::Text(const std::string& text) {
   RequireGuiThread_("TextArea.Text");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   // The document keeps its default text option, and with it the alignment.
   field->setPlainText(InsideText(text));
@@ -812,14 +894,14 @@ void TextArea::Text(const std::string& text) {
 
 int64_t TextArea::SelectionStart() const {
   RequireGuiThread_("TextArea.SelectionStart");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return 0;
   return OutsideLength(field->document()->toRawText(), 0, field->textCursor().selectionStart());
 }
 
 void TextArea::SelectionStart(int64_t start) {
   RequireGuiThread_("TextArea.SelectionStart");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   QTextCursor cursor = field->textCursor();
   cursor.setPosition(OutsidePositionToInside(field->document()->toRawText(), std::max<int64_t>(0, start)));
@@ -828,7 +910,7 @@ void TextArea::SelectionStart(int64_t start) {
 
 int64_t TextArea::SelectionLength() const {
   RequireGuiThread_("TextArea.SelectionLength");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return 0;
   const QTextCursor cursor = field->textCursor();
   return OutsideLength(field->document()->toRawText(), cursor.selectionStart(), cursor.selectionEnd());
@@ -836,7 +918,7 @@ int64_t TextArea::SelectionLength() const {
 
 void TextArea::SelectionLength(int64_t length) {
   RequireGuiThread_("TextArea.SelectionLength");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   const QString plain = field->document()->toRawText();
   QTextCursor cursor = field->textCursor();
@@ -850,7 +932,7 @@ void TextArea::SelectionLength(int64_t length) {
 
 bool TextArea::SelBold() const {
   RequireGuiThread_("TextArea.SelBold");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return false;
   const QTextCursor cursor = field->textCursor();
   const QTextDocument& document = *field->document();
@@ -868,7 +950,7 @@ bool TextArea::SelBold() const {
 
 void TextArea::SelBold(bool bold) {
   RequireGuiThread_("TextArea.SelBold");
-  QTextEdit* field = FieldOf(*impl_);
+  QPlainTextEdit* field = FieldOf(*impl_);
   // A plain text field keeps no styles per character.
   if (!field || !BoolProperty("AllowStyledText")) return;
   QTextCursor cursor = field->textCursor();
@@ -1001,7 +1083,8 @@ void PushButton::CreateNative_(void* parentWidget) {
   RequireGuiThread_("PushButton.New");
   auto* button = new QPushButton(static_cast<QWidget*>(parentWidget));
   button->setAutoDefault(false);
-  QObject::connect(button, &QPushButton::clicked, button, [weak = weak_from_this()] {
+  QObject::connect(button, &QPushButton::clicked, button, [weak = weak_from_this(), button] {
+    if (WindowHoldsLargeText(*button)) ShowBusyUntilIdle();
     EventArgs args;
     FireFromQt(weak, kAction, args);
   });
@@ -1010,6 +1093,7 @@ void PushButton::CreateNative_(void* parentWidget) {
   escape->setEnabled(false);
   escape->setObjectName(QStringLiteral("CancelShortcut"));
   QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+  ShowFocusRing(button, true);
   AttachWidget(*impl_, button);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
 }

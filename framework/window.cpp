@@ -9,10 +9,10 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -58,7 +58,7 @@ EditCommand EditCommandNamed(const std::string& name) {
   return it == commands.end() ? EditCommand::kNone : it->second;
 }
 
-bool CanEdit(EditCommand command, const QTextEdit* field) {
+bool CanEdit(EditCommand command, const QPlainTextEdit* field) {
   if (!field) return false;
   const bool writable = !field->isReadOnly();
   const bool selection = field->textCursor().hasSelection();
@@ -80,7 +80,7 @@ bool CanEdit(EditCommand command, const QTextEdit* field) {
   return false;
 }
 
-void DoEdit(EditCommand command, QTextEdit* field) {
+void DoEdit(EditCommand command, QPlainTextEdit* field) {
   if (!CanEdit(command, field)) return;
   switch (command) {
     case EditCommand::kUndo:
@@ -130,7 +130,7 @@ struct WindowImpl {
   std::vector<MenuEntry> menuEntries;
   std::vector<QPointer<QWidget>> tabOrder;
   // The field the focus was in when the menu bar took it (Alt or a menu's Escape): the Edit commands act on it.
-  QPointer<QTextEdit> menuField;
+  QPointer<QPlainTextEdit> menuField;
   std::array<QMetaObject::Connection, 3> fieldConnections;
   std::vector<std::pair<std::string, Ref<Object>>> controls;
   std::map<std::string, Ref<Delegate>> menuHandlers;
@@ -148,7 +148,7 @@ struct WindowImpl {
   void ApplyFrame();
   void BuildQtMenuBar();
   void AddMenuEntry(QWidget* container, const MenuItem& item);
-  QTextEdit* FocusedField() const;
+  QPlainTextEdit* FocusedField() const;
   void WatchField(QWidget* now);
   void GiveFocusBackToField();
   void UpdateMenuEnabling();
@@ -485,13 +485,13 @@ void WindowImpl::AddMenuEntry(QWidget* container, const MenuItem& item) {
 // The field the Edit commands act on: the application's focus when it lies in this window, else this window's
 // own focus (the window is inactive, as when a test or a late event chooses the item). While the menu bar has the
 // focus (a menu opened from the keyboard), the field that had it before.
-QTextEdit* WindowImpl::FocusedField() const {
+QPlainTextEdit* WindowImpl::FocusedField() const {
   if (!widget) return nullptr;
   QWidget* focus = QApplication::focusWidget();
   if (!focus || !widget->isAncestorOf(focus)) focus = widget->focusWidget();
   if (!focus || !widget->isAncestorOf(focus)) return nullptr;
   if (focus == qtMenuBar) return menuField;
-  return qobject_cast<QTextEdit*>(focus);
+  return qobject_cast<QPlainTextEdit*>(focus);
 }
 
 // Follows the focused field, so that items enable themselves as its selection, text and undo state change and
@@ -504,14 +504,14 @@ void WindowImpl::WatchField(QWidget* now) {
   }
   for (auto& connection : fieldConnections) QObject::disconnect(connection);
   menuField = nullptr;
-  if (auto* field = qobject_cast<QTextEdit*>(now); field && widget && widget->isAncestorOf(field)) {
+  if (auto* field = qobject_cast<QPlainTextEdit*>(now); field && widget && widget->isAncestorOf(field)) {
     menuField = field;
     WindowWidget* w = widget.data();
     auto update = [w] {
       if (w->impl) w->impl->UpdateMenuEnabling();
     };
-    fieldConnections = {QObject::connect(field, &QTextEdit::selectionChanged, w, update),
-                        QObject::connect(field, &QTextEdit::textChanged, w, update),
+    fieldConnections = {QObject::connect(field, &QPlainTextEdit::selectionChanged, w, update),
+                        QObject::connect(field, &QPlainTextEdit::textChanged, w, update),
                         QObject::connect(field->document(), &QTextDocument::undoAvailable, w, update)};
   }
   UpdateMenuEnabling();
@@ -529,7 +529,7 @@ void WindowImpl::GiveFocusBackToField() {
 // Items that do not enable themselves stay enabled; the others can act when their command or handler can.
 void WindowImpl::UpdateMenuEnabling() {
   if (menuEntries.empty()) return;
-  QTextEdit* field = FocusedField();
+  QPlainTextEdit* field = FocusedField();
   for (const MenuEntry& entry : menuEntries) {
     if (!entry.action || !entry.autoEnable) continue;
     const EditCommand command = EditCommandNamed(entry.name);

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 #include <array>
 
 #include "tests/support/gui_test_support.h"

@@ -19,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextEdit>
 #include <QTextLayout>
 #include <functional>
 #include <set>
@@ -185,7 +184,7 @@ TEST_F(ControlWndTest, WorkedExampleTypedInShowsTheReportThatCopiesAndRecalculat
   EXPECT_EQ(window->Nvariables()->Text(), "3");
   EXPECT_EQ(window->ErrorFld()->Text(), ".05");
   // The columns line up only if no report line wraps in the field.
-  auto* edit = static_cast<QTextEdit*>(WidgetOf(window->InputFld1()));
+  auto* edit = static_cast<QPlainTextEdit*>(WidgetOf(window->InputFld1()));
   for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next()) {
     edit->document()->documentLayout()->blockBoundingRect(b);
     EXPECT_EQ(b.layout()->lineCount(), 1) << "wrapped: " << b.text().toStdString();
@@ -613,9 +612,8 @@ std::string AlignmentOf(QWidget* widget) {
   Qt::Alignment alignment;
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     alignment = label->alignment();
-  } else if (auto* edit = qobject_cast<QTextEdit*>(widget)) {
+  } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     alignment = edit->document()->defaultTextOption().alignment();
-    if (!(alignment & Qt::AlignHorizontal_Mask)) alignment = edit->alignment();
   }
   if (alignment & Qt::AlignHCenter) return "centre";
   if (alignment & Qt::AlignRight) return "right";

@@ -8,17 +8,19 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextEdit>
 #include <QTextLayout>
 #include <chrono>
 #include <memory>
@@ -64,8 +66,11 @@ struct Recorder {
     return true;
   }
   Ref<Object> releaseOnAction;  // the handler drops the last reference to its own control
+  std::vector<bool> busyCursorSeen;
   void ButtonAction(const Ref<PushButton>&) {
     ++actions;
+    busyCursorSeen.push_back(QApplication::overrideCursor() &&
+                             QApplication::overrideCursor()->shape() == Qt::WaitCursor);
     releaseOnAction.reset();
   }
   void TimerAction(const Ref<Timer>&) { ++actions; }
@@ -94,7 +99,7 @@ class ControlsTest : public ::testing::Test {
     RuntimeAddEventHandler(control, event, RuntimeCreateDelegate(method, recorder_, signature, 1));
   }
 
-  static QTextEdit* Field(const Ref<TextArea>& area) { return static_cast<QTextEdit*>(area->NativeWidget()); }
+  static QPlainTextEdit* Field(const Ref<TextArea>& area) { return static_cast<QPlainTextEdit*>(area->NativeWidget()); }
 
   std::unique_ptr<Host> host_;
   Ref<Recorder> recorder_ = std::make_shared<Recorder>();
@@ -231,7 +236,7 @@ TEST_F(ControlsTest, CharacterLimitHoldsForTypedTextButAPasteGoesInWhole) {
   Bind(field, TextArea::kKeyDown, kKeyDown, &Recorder::KeyDown);  // a filter that passes every key on
   ShowActive();
   field->SetFocus();
-  QTextEdit* edit = Field(field);
+  QPlainTextEdit* edit = Field(field);
 
   QTest::keyClicks(edit, "123456");
   EXPECT_EQ(field->Text(), "1234");
@@ -375,6 +380,118 @@ TEST_F(ControlsTest, TextUsesCrLfOutsideAndSelectionCountsInItsCharacters) {
   EXPECT_EQ(field->SelectionLength(), 0);
 }
 
+bool BusyCursorShown() {
+  return QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+}
+
+// Work on a large text shows the busy cursor until the event loop is idle again; work on a small one shows none.
+TEST_F(ControlsTest, BusyCursorWhileALargeTextIsPastedOrAButtonActsOnIt) {
+  auto field = Make<TextArea>({{"Width", Integer(200)}, {"Height", Integer(100)}});
+  auto button = Make<PushButton>({{"Top", Integer(120)}, {"Width", Integer(80)}, {"Height", Integer(30)}});
+  Bind(button, PushButton::kAction, "( PushButton )", &Recorder::ButtonAction);
+  ShowActive();
+  QPlainTextEdit* edit = Field(field);
+  auto* qbutton = static_cast<QPushButton*>(button->NativeWidget());
+
+  struct Row {
+    const char* name;
+    int lines;
+    bool busy;
+  };
+  for (const Row& row : {Row{"a few values", 3, false}, Row{"a column of 40,000 values", 40000, true}}) {
+    SCOPED_TRACE(row.name);
+    field->Text("");
+    QString column;
+    for (int i = 0; i < row.lines; ++i) column += QStringLiteral(".0123456\n");
+    QApplication::clipboard()->setText(column);
+    edit->paste();
+    EXPECT_EQ(BusyCursorShown(), row.busy) << "right after the paste";
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QApplication::overrideCursor(); })) << "gone once the loop is idle";
+    EXPECT_EQ(edit->document()->blockCount(), row.lines + 1);
+
+    QTest::mouseClick(qbutton, Qt::LeftButton);
+    ASSERT_FALSE(recorder_->busyCursorSeen.empty());
+    EXPECT_EQ(recorder_->busyCursorSeen.back(), row.busy) << "inside the button's handler";
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QApplication::overrideCursor(); }));
+  }
+}
+
+// A field that hides its selection draws it, once the focus has left, exactly like no selection; one that keeps it
+// still draws it.
+TEST_F(ControlsTest, HideSelectionDecidesWhetherAnUnfocusedSelectionIsDrawn) {
+  for (const bool hide : {true, false}) {
+    SCOPED_TRACE(hide ? "HideSelection true" : "HideSelection false");
+    auto field = Make<TextArea>({{"Width", Integer(200)}, {"Height", Integer(60)}, {"HideSelection", Boolean(hide)}});
+    auto other = Make<TextArea>({{"Top", Integer(100)}, {"Width", Integer(200)}, {"Height", Integer(30)}});
+    ShowActive();
+    QPlainTextEdit* edit = Field(field);
+    field->Text("selected words\r\nand more");
+    field->SetFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+    edit->selectAll();
+    other->SetFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !edit->hasFocus(); }));
+    const QImage selected = edit->grab().toImage();
+    field->SelectionStart(0);
+    const QImage unselected = edit->grab().toImage();
+    EXPECT_EQ(selected == unselected, hide);
+    host_ = std::make_unique<Host>();
+  }
+}
+
+// A field asking for a vertical bar shows it always, even for one line; one that does not never shows it.
+TEST_F(ControlsTest, VerticalScrollbarIsShownAlwaysWhenTheFieldHasOne) {
+  for (const bool bar : {true, false}) {
+    SCOPED_TRACE(bar ? "HasVerticalScrollbar true" : "HasVerticalScrollbar false");
+    auto field = Make<TextArea>({{"Width", Integer(200)},
+                                 {"Height", Integer(100)},
+                                 {"HasVerticalScrollbar", Boolean(bar)},
+                                 {"Value", Text("one line")}});
+    host_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(host_.get()));
+    EXPECT_EQ(Field(field)->verticalScrollBar()->isVisible(), bar);
+    field->Text(std::string(200, 'x') + "\r\n" + std::string(2000, '\n'));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Field(field)->verticalScrollBar()->isVisible() == bar; }));
+    host_ = std::make_unique<Host>();
+  }
+}
+
+// The keyboard focus shows as a frame in the highlight colour on a field with a focus ring and on a button, and
+// nowhere once the focus has gone; a field without a focus ring shows none.
+TEST_F(ControlsTest, FocusRingShowsWhichFieldOrButtonHasTheFocus) {
+  auto ringed = Make<TextArea>({{"Width", Integer(60)}, {"Height", Integer(20)}, {"AllowFocusRing", Boolean(true)}});
+  auto plain = Make<TextArea>(
+      {{"Top", Integer(30)}, {"Width", Integer(60)}, {"Height", Integer(20)}, {"AllowFocusRing", Boolean(false)}});
+  auto button = Make<PushButton>({{"Top", Integer(60)}, {"Width", Integer(80)}, {"Height", Integer(30)}});
+  auto parking = Make<TextArea>({{"Top", Integer(100)}, {"Width", Integer(60)}, {"Height", Integer(20)}});
+  ShowActive();
+  auto highlightPixels = [](QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    const QRgb highlight = widget->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == highlight;
+    }
+    return count;
+  };
+  struct Row {
+    const char* name;
+    Ref<RectControl> control;
+    bool ring;
+  };
+  for (const Row& row : {Row{"field with a focus ring", ringed, true}, Row{"field without one", plain, false},
+                         Row{"button", button, true}}) {
+    SCOPED_TRACE(row.name);
+    auto* widget = static_cast<QWidget*>(row.control->NativeWidget());
+    row.control->SetFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return widget->hasFocus(); }));
+    EXPECT_EQ(highlightPixels(widget) > 2 * widget->width(), row.ring) << "with the focus";
+    parking->SetFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !widget->hasFocus(); }));
+    EXPECT_EQ(highlightPixels(widget), 0) << "without it";
+  }
+}
+
 TEST_F(ControlsTest, ReadOnlyFieldIgnoresTypingButStillSelectsAndCopies) {
   auto field = Make<TextArea>({{"Width", Integer(100)}, {"Height", Integer(40)}, {"ReadOnly", Boolean(true)}});
   field->Text("fixed");
@@ -494,13 +611,13 @@ TEST_F(ControlsTest, ColoursAlignmentBorderAndBarsReachTheWidgets) {
                                {"HasBorder", Boolean(false)},
                                {"HasHorizontalScrollbar", Boolean(false)},
                                {"HasVerticalScrollbar", Boolean(true)}});
-  QTextEdit* edit = Field(field);
+  QPlainTextEdit* edit = Field(field);
   EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(0x18, 0x75, 0x34));
   EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(0xff, 0xff, 0xff));
   EXPECT_EQ(edit->frameShape(), QFrame::NoFrame);
-  EXPECT_EQ(edit->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+  EXPECT_EQ(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_EQ(edit->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-  EXPECT_EQ(edit->lineWrapMode(), QTextEdit::WidgetWidth) << "no horizontal bar: the text wraps";
+  EXPECT_EQ(edit->lineWrapMode(), QPlainTextEdit::WidgetWidth) << "no horizontal bar: the text wraps";
 
   // Every paragraph, set or typed, is laid out centred; and a blank line can still be typed into it.
   field->Text("one\r\ntwo\r\nthree");

@@ -9,8 +9,8 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 
 #include "app/menu_bar1.h"
 #include "framework/controls.h"
@@ -246,7 +246,7 @@ TEST_F(MenuTest, EditMenuWorksFromTheKeyboardOnTheFieldThatHadTheFocus) {
   };
   Ref<EditWnd> window = BuildFocused();
   QWidget* top = WidgetOf(window);
-  auto* field = static_cast<QTextEdit*>(window->Field()->NativeWidget());
+  auto* field = static_cast<QPlainTextEdit*>(window->Field()->NativeWidget());
   QMenuBar* bar = top->findChild<QMenuBar*>();
   QMenu* edit = bar->actions()[0]->menu();
   const auto states = [&] {
@@ -288,7 +288,7 @@ TEST_F(MenuTest, EditMenuWorksFromTheKeyboardOnTheFieldThatHadTheFocus) {
 TEST_F(MenuTest, EscapeFromTheEditMenuGivesTheFocusBackToTheField) {
   Ref<EditWnd> window = BuildFocused();
   QWidget* top = WidgetOf(window);
-  auto* field = static_cast<QTextEdit*>(window->Field()->NativeWidget());
+  auto* field = static_cast<QPlainTextEdit*>(window->Field()->NativeWidget());
   window->Field()->Text("");
   QTest::keyClick(top, Qt::Key_E, Qt::AltModifier);
   ASSERT_TRUE(WaitFor([&] { return QApplication::activePopupWidget() != nullptr; }));

@@ -7,10 +7,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -27,7 +27,7 @@ using testing_support::ContentOf;
 using testing_support::WidgetOf;
 
 QTextDocument* DocumentOf(const Ref<TextArea>& field) {
-  auto* edit = qobject_cast<QTextEdit*>(WidgetOf(field));
+  auto* edit = qobject_cast<QPlainTextEdit*>(WidgetOf(field));
   return edit ? edit->document() : nullptr;
 }
 
@@ -79,7 +79,7 @@ class DescriptionWndTest : public ::testing::Test {
     EXPECT_EQ(bold, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     EXPECT_EQ(field->SelectionStart(), 0);
     EXPECT_EQ(field->SelectionLength(), 13);
-    const QTextCursor cursor = qobject_cast<QTextEdit*>(WidgetOf(field))->textCursor();
+    const QTextCursor cursor = qobject_cast<QPlainTextEdit*>(WidgetOf(field))->textCursor();
     EXPECT_EQ(cursor.selectionStart(), 0);
     EXPECT_EQ(cursor.selectionEnd(), 13);
   }
