@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int64_t kNoIndex = -2147483648LL;
-
 const PropertyList kWindowList = {
     {"Width", Integer(470)},
     {"Height", Integer(460)},
@@ -451,22 +449,22 @@ constexpr const char* kAction = "( PushButton )";
 
 // Creation order is tab order: QCanvas 0 to copytext 10.
 const std::array<ControlSpec<ControlWnd>, 11> kControls = {{
-    {"QCanvas", &Canvas::ClassRecord, &Canvas::ClassRecord, &kQCanvasList, &Question48,
+    {"QCanvas", &Canvas::ClassRecord, &kQCanvasList, &Question48,
      Bind(Canvas::kMouseDown, kMouseDown, &ControlWnd::QCanvas_MouseDown)},
-    {"Nvariables", &TextArea::ClassRecord, &TextArea::ClassRecord, &kNvariablesList, nullptr,
+    {"Nvariables", &TextArea::ClassRecord, &kNvariablesList, nullptr,
      Bind(TextArea::kKeyDown, kKeyDown, &ControlWnd::Nvariables_KeyDown)},
-    {"ErrorFld", &TextArea::ClassRecord, &TextArea::ClassRecord, &kErrorFldList, nullptr,
+    {"ErrorFld", &TextArea::ClassRecord, &kErrorFldList, nullptr,
      Bind(TextArea::kKeyDown, kKeyDown, &ControlWnd::ErrorFld_KeyDown)},
-    {"InputFld1", &TextArea::ClassRecord, &TextArea::ClassRecord, &kInputFld1List, nullptr, {}},
-    {"ClearBtn", &PushButton::ClassRecord, &PushButton::ClassRecord, &kClearBtnList, nullptr,
+    {"InputFld1", &TextArea::ClassRecord, &kInputFld1List, nullptr, {}},
+    {"ClearBtn", &PushButton::ClassRecord, &kClearBtnList, nullptr,
      Bind(PushButton::kAction, kAction, &ControlWnd::ClearBtn_Action)},
-    {"CalculateBtn", &PushButton::ClassRecord, &PushButton::ClassRecord, &kCalculateBtnList, nullptr,
+    {"CalculateBtn", &PushButton::ClassRecord, &kCalculateBtnList, nullptr,
      Bind(PushButton::kAction, kAction, &ControlWnd::CalculateBtn_Action)},
-    {"StaticText1", &Label::ClassRecord, &Label::ClassRecord, &kStaticText1List, nullptr, {}},
-    {"StaticText3", &Label::ClassRecord, &Label::ClassRecord, &kStaticText3List, nullptr, {}},
-    {"TitlePict", &Canvas::ClassRecord, &Canvas::ClassRecord, &kTitlePictList, &Pall, {}},
-    {"StaticText2", &Label::ClassRecord, &Label::ClassRecord, &kStaticText2List, nullptr, {}},
-    {"copytext", &Label::ClassRecord, &Label::ClassRecord, &kCopytextList, nullptr, {}},
+    {"StaticText1", &Label::ClassRecord, &kStaticText1List, nullptr, {}},
+    {"StaticText3", &Label::ClassRecord, &kStaticText3List, nullptr, {}},
+    {"TitlePict", &Canvas::ClassRecord, &kTitlePictList, &Pall, {}},
+    {"StaticText2", &Label::ClassRecord, &kStaticText2List, nullptr, {}},
+    {"copytext", &Label::ClassRecord, &kCopytextList, nullptr, {}},
 }};
 
 // A key passes a number field's filter when it is a digit, a control character or DEL, or, where the field takes

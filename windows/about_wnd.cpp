@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int64_t kNoIndex = -2147483648LL;
-
 const PropertyList kWindowList = {
     {"Width", Integer(300)},
     {"Height", Integer(150)},
@@ -103,10 +101,10 @@ const PropertyList kTimer1List = {
 };
 
 const std::array<ControlSpec<AboutWnd>, 3> kControls = {{
-    {"StaticText5", &Label::ClassRecord, &Label::ClassRecord, &kStaticText5List, nullptr, {}},
-    {"Canvas1", &Canvas::ClassRecord, &Canvas::ClassRecord, &kCanvas1List, &PallSmall, {}},
-    {"Timer1", &AboutWnd_wrapper_Timer1::ClassRecord, &Timer::ClassRecord, &kTimer1List, nullptr,
-     Bind(Timer::kAction, "( Timer )", &AboutWnd::Timer1_Action)},
+    {"StaticText5", &Label::ClassRecord, &kStaticText5List, nullptr, {}},
+    {"Canvas1", &Canvas::ClassRecord, &kCanvas1List, &PallSmall, {}},
+    {"Timer1", &AboutWnd_wrapper_Timer1::ClassRecord, &kTimer1List, nullptr,
+     Bind(Timer::kAction, "( Timer )", &AboutWnd::Timer1_Action), &Timer::ClassRecord},
 }};
 
 // The splash window is hidden before the calculator window is asked for, so a failure while the calculator is

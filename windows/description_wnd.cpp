@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int64_t kNoIndex = -2147483648LL;
 // The title line, "Pallastrovane", is the part of the text made bold.
 constexpr int64_t kTitleLength = 13;
 // One printed block, in printer points: the field's text laid out this wide and cut off this low.
@@ -140,8 +139,8 @@ const PropertyList kDescribeFld2List = {
 };
 
 const std::array<ControlSpec<DescriptionWnd>, 2> kControls = {{
-    {"DescribeFld", &TextArea::ClassRecord, &TextArea::ClassRecord, &kDescribeFldList, nullptr, {}},
-    {"DescribeFld2", &TextArea::ClassRecord, &TextArea::ClassRecord, &kDescribeFld2List, nullptr, {}},
+    {"DescribeFld", &TextArea::ClassRecord, &kDescribeFldList, nullptr, {}},
+    {"DescribeFld2", &TextArea::ClassRecord, &kDescribeFld2List, nullptr, {}},
 }};
 
 constexpr const char* kMenuHandler = "(  ) as Boolean";
