@@ -6,6 +6,8 @@ namespace {
 
 Ref<MenuBar1> implicitInstance_;
 
+constexpr const char* kEditMenu = "EditMenu";
+
 // The Edit menu's items in order; commandKey none means the item's shortcut is never set (the separators).
 struct EditItem {
   const char* name;
@@ -48,7 +50,7 @@ void MenuBar1::Untitled0() {
   {
     Ref<MenuItem> editMenu = RuntimeNewObject<MenuItem>();
     editMenu->Constructor();
-    editMenu->Name("EditMenu");
+    editMenu->Name(kEditMenu);
     editMenu->AutoEnable(true);
     editMenu->Text("&Edit");
     editMenu->Visible(true);
@@ -63,6 +65,7 @@ void MenuBar1::Untitled0() {
     item->Text(row.text);
     item->Visible(true);
     if (row.commandKey) item->CommandKey(row.commandKey);
-    RequireObject(Child("EditMenu"), "EditMenu")->AddMenu(item);
+    // The Edit menu was added above under this name, so the lookup always finds it.
+    Child(kEditMenu)->AddMenu(item);
   }
 }

@@ -2,6 +2,7 @@
 // window's control table, control accessors, the event query, and the window-owned timer class.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -30,15 +31,20 @@ EventBinding<W> Bind(int event, const char* signature, R (W::*handler)(A...)) {
           [handler](const Ref<W>& window, const char* sig) { return RuntimeCreateDelegate(handler, window, sig, 1); }};
 }
 
+// The Index of a control that is not part of a control array.
+inline constexpr int64_t kNoIndex = -2147483648LL;
+
 // One row of a window's control table, in creation order.
 template <class W>
 struct ControlSpec {
   const char* name;
   const ClassInfo& (*cls)();
-  const ClassInfo& (*castTo)();  // the class the registry's object is cast to (a timer: Timer)
   const PropertyList* properties;
   Ref<Picture> (*backdrop)() = nullptr;  // canvases only
   EventBinding<W> binding = {};
+  // The class the registry's object is cast to when fetched back; none means the row's own class. A window-owned
+  // timer is fetched as a Timer.
+  const ClassInfo& (*castTo)() = nullptr;
 };
 
 template <class W>
@@ -92,7 +98,8 @@ class WindowFrame : public Window {
 
  private:
   Ref<Object> Fetch(const ControlSpec<W>& row) const {
-    return RequireObject(RuntimeCheckCast(ControlByName_(row.name), row.castTo()), row.name);
+    const ClassInfo& target = row.castTo ? row.castTo() : row.cls();
+    return RequireObject(RuntimeCheckCast(ControlByName_(row.name), target), row.name);
   }
 };
 

@@ -3,6 +3,7 @@
 // its fields' texts; the computation is CalculateReport's, and the window only wires the fields to it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -57,5 +58,9 @@ class ControlWnd : public WindowFrame<ControlWnd> {
   bool AboutPall_Action_();
 
  private:
+  // The window's own list and its control table: data, defined in control_wnd_lists.cpp.
+  static const PropertyList kWindowList;
+  static const std::array<ControlSpec<ControlWnd>, 11> kControls;
+
   Ref<MenuItem> MenuItemNamed(const char* name) const;
 };

@@ -3,6 +3,7 @@
 // the timer running, so the timer's later hand-over only shows the calculator again.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -37,4 +38,9 @@ class AboutWnd : public WindowFrame<AboutWnd> {
   void Timer1_Action(const Ref<Timer>& timer);
   bool Event_KeyDown(const std::string& key);
   bool Event_MouseDown(int64_t x, int64_t y);
+
+ private:
+  // The window's own list and its control table: data, defined in about_wnd_lists.cpp.
+  static const PropertyList kWindowList;
+  static const std::array<ControlSpec<AboutWnd>, 3> kControls;
 };

@@ -1,148 +1,16 @@
 #include "windows/description_wnd.h"
 
-#include <array>
-
 #include "calculator/control_wnd.h"
 #include "framework/printing.h"
 #include "windows/about_wnd.h"
-#include "windows/description_text.h"
 
 namespace {
 
-constexpr int64_t kNoIndex = -2147483648LL;
 // The title line, "Pallastrovane", is the part of the text made bold.
 constexpr int64_t kTitleLength = 13;
 // One printed block, in printer points: the field's text laid out this wide and cut off this low.
 constexpr int kPrintWidth = 540;
 constexpr int kPrintHeight = 540;
-
-const PropertyList kWindowList = {
-    {"Width", Integer(427)},
-    {"Height", Integer(491)},
-    {"MinimumWidth", Integer(64)},
-    {"MinimumHeight", Integer(64)},
-    {"MaximumWidth", Integer(32000)},
-    {"MaximumHeight", Integer(32000)},
-    {"Type", Enumeration(0)},
-    {"Title", Text("Description")},
-    {"HasCloseButton", Boolean(true)},
-    {"HasMaximizeButton", Boolean(true)},
-    {"HasMinimizeButton", Boolean(true)},
-    {"HasFullScreenButton", Boolean(false)},
-    {"Resizeable", Boolean(true)},
-    {"Composite", Boolean(false)},
-    {"MacProcID", Integer(0)},
-    {"FullScreen", Boolean(false)},
-    {"DefaultLocation", Enumeration(0)},
-    {"Visible", Boolean(true)},
-    {"HasBackgroundColor", Boolean(false)},
-    {"BackgroundColor", Colour(0xFFFFFF)},
-    {"MenuBarVisible", Boolean(true)},
-    {"LiveResize", Boolean(false)},
-};
-
-const PropertyList kDescribeFldList = {
-    {"Name", Text("DescribeFld")},
-    {"Index", Integer(kNoIndex)},
-    {"Left", Integer(-1)},
-    {"Top", Integer(-1)},
-    {"Width", Integer(427)},
-    {"Height", Integer(478)},
-    {"LockLeft", Boolean(true)},
-    {"LockTop", Boolean(true)},
-    {"LockRight", Boolean(true)},
-    {"LockBottom", Boolean(true)},
-    {"TabIndex", Integer(0)},
-    {"TabPanelIndex", Integer(0)},
-    {"TabStop", Boolean(true)},
-    {"Enabled", Boolean(true)},
-    {"Format", Text("")},
-    {"HideSelection", Boolean(true)},
-    {"LineHeight", Double(0.0)},
-    {"LineSpacing", Double(1.0)},
-    {"Multiline", Boolean(true)},
-    {"TextColor", Colour(0x000000)},
-    {"Transparent", Boolean(true)},
-    {"Visible", Boolean(true)},
-    {"Bold", Boolean(false)},
-    {"Italic", Boolean(false)},
-    {"Underline", Boolean(false)},
-    {"ReadOnly", Boolean(true)},
-    {"DataSource", Text("")},
-    {"DataField", Text("")},
-    {"InitialParent", Text("")},
-    {"AllowAutoDeactivate", Boolean(true)},
-    {"BackgroundColor", Colour(0xFFFFFF)},
-    {"HasBorder", Boolean(true)},
-    {"Tooltip", Text("")},
-    {"HasHorizontalScrollbar", Boolean(false)},
-    {"HasVerticalScrollbar", Boolean(true)},
-    {"AllowStyledText", Boolean(false)},
-    {"AllowFocusRing", Boolean(false)},
-    {"FontName", Text("Courier")},
-    {"FontSize", Single(10)},
-    {"FontUnit", ByteEnumeration(0)},
-    {"Value", Text("\r\n")},
-    {"AllowTabs", Boolean(false)},
-    {"TextAlignment", Enumeration(0)},
-    {"AllowSpellChecking", Boolean(true)},
-    {"MaximumCharactersAllowed", Integer(0)},
-    {"ValidationMask", Text("")},
-};
-
-const PropertyList kDescribeFld2List = {
-    {"Name", Text("DescribeFld2")},
-    {"Index", Integer(kNoIndex)},
-    {"Left", Integer(-1)},
-    {"Top", Integer(-1)},
-    {"Width", Integer(429)},
-    {"Height", Integer(476)},
-    {"LockLeft", Boolean(true)},
-    {"LockTop", Boolean(true)},
-    {"LockRight", Boolean(true)},
-    {"LockBottom", Boolean(true)},
-    {"TabIndex", Integer(1)},
-    {"TabPanelIndex", Integer(0)},
-    {"TabStop", Boolean(true)},
-    {"Enabled", Boolean(true)},
-    {"Format", Text("")},
-    {"HideSelection", Boolean(true)},
-    {"LineHeight", Double(0.0)},
-    {"LineSpacing", Double(1.0)},
-    {"Multiline", Boolean(true)},
-    {"TextColor", Colour(0x000000)},
-    {"Transparent", Boolean(true)},
-    {"Visible", Boolean(true)},
-    {"Bold", Boolean(false)},
-    {"Italic", Boolean(false)},
-    {"Underline", Boolean(false)},
-    {"ReadOnly", Boolean(true)},
-    {"DataSource", Text("")},
-    {"DataField", Text("")},
-    {"InitialParent", Text("")},
-    {"AllowAutoDeactivate", Boolean(true)},
-    {"BackgroundColor", Colour(0xFFFFFF)},
-    {"HasBorder", Boolean(true)},
-    {"Tooltip", Text("")},
-    {"HasHorizontalScrollbar", Boolean(false)},
-    {"HasVerticalScrollbar", Boolean(true)},
-    {"AllowStyledText", Boolean(true)},
-    {"AllowFocusRing", Boolean(false)},
-    {"FontName", Text("System")},
-    {"FontSize", Single(11)},
-    {"FontUnit", ByteEnumeration(0)},
-    {"Value", Text(DescriptionText())},
-    {"AllowTabs", Boolean(false)},
-    {"TextAlignment", Enumeration(1)},
-    {"AllowSpellChecking", Boolean(false)},
-    {"MaximumCharactersAllowed", Integer(0)},
-    {"ValidationMask", Text("")},
-};
-
-const std::array<ControlSpec<DescriptionWnd>, 2> kControls = {{
-    {"DescribeFld", &TextArea::ClassRecord, &TextArea::ClassRecord, &kDescribeFldList, nullptr, {}},
-    {"DescribeFld2", &TextArea::ClassRecord, &TextArea::ClassRecord, &kDescribeFld2List, nullptr, {}},
-}};
 
 constexpr const char* kMenuHandler = "(  ) as Boolean";
 

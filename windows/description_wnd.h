@@ -2,6 +2,8 @@
 // reads it and closes it; nothing in the program changes, hides or closes it.
 #pragma once
 
+#include <array>
+
 #include "app/window_frame.h"
 #include "framework/controls.h"
 
@@ -25,4 +27,9 @@ class DescriptionWnd : public WindowFrame<DescriptionWnd> {
   bool ControlMenuItem_Action_();
   bool AboutMenuItem_Action_();
   bool Print_Action_();
+
+ private:
+  // The window's own list and its control table: data, defined in description_wnd_lists.cpp.
+  static const PropertyList kWindowList;
+  static const std::array<ControlSpec<DescriptionWnd>, 2> kControls;
 };

@@ -121,11 +121,11 @@ class TestWnd : public WindowFrame<TestWnd> {
 };
 
 const std::array<ControlSpec<TestWnd>, 4> kControls = {{
-    {"Caption", &Label::ClassRecord, &Label::ClassRecord, &kCaptionList, nullptr, {}},
-    {"Board", &Canvas::ClassRecord, &Canvas::ClassRecord, &kBoardList, &BoardPicture, {}},
-    {"Entry", &ProbeArea::ClassRecord, &TextArea::ClassRecord, &kEntryList, nullptr,
-     Bind(TextArea::kKeyDown, "( TextArea, String ) as Boolean", &TestWnd::Entry_KeyDown)},
-    {"Tick", &TestWnd_wrapper_Tick::ClassRecord, &Timer::ClassRecord, &kTickList, nullptr, {}},
+    {"Caption", &Label::ClassRecord, &kCaptionList, nullptr, {}},
+    {"Board", &Canvas::ClassRecord, &kBoardList, &BoardPicture, {}},
+    {"Entry", &ProbeArea::ClassRecord, &kEntryList, nullptr,
+     Bind(TextArea::kKeyDown, "( TextArea, String ) as Boolean", &TestWnd::Entry_KeyDown), &TextArea::ClassRecord},
+    {"Tick", &TestWnd_wrapper_Tick::ClassRecord, &kTickList, nullptr, {}, &Timer::ClassRecord},
 }};
 
 void TestWnd::CreateControls0_() { BuildControls(kControls); }
