@@ -129,10 +129,10 @@ void NewAppInstance_() {
   app->Constructor();
   app->x_SetVersionData_(2, 0, 0, 0, 3, kLongVersion, "2.0", "Pallastrovane");
   // Where the build tree and the install put the pictures and icons, and the name of the installed desktop entry.
-  RuntimeSetProgramFiles_({.pictureFolder = "../share/pallastrovane",
-                           .iconFolders = {"resources/icons", "../share/icons"},
-                           .iconName = "pallastrovane",
-                           .desktopFileName = "pallastrovane"});
+  RuntimeSetProgramFiles({.pictureFolder = "../share/pallastrovane",
+                          .iconFolders = {"resources/icons", "../share/icons"},
+                          .iconName = "pallastrovane",
+                          .desktopFileName = "pallastrovane"});
   RuntimeRegisterAppObject_(app);
 }
 

@@ -13,6 +13,7 @@
 #include "calculator/calculate_report.h"
 #include "calculator/control_wnd.h"
 #include "framework/controls.h"
+#include "framework/native.h"
 #include "framework/services.h"
 
 namespace {
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
   Ref<ControlWnd> window = ControlWnd::Implicit();
   window->Nvariables()->Text("999");
   window->ErrorFld()->Text(".05");
-  auto* button = static_cast<QPushButton*>(window->CalculateBtn()->NativeWidget());
+  auto* button = static_cast<QPushButton*>(internal::Native::Widget(*window->CalculateBtn()));
   double click = MedianMs(runs, [&] {
     window->InputFld1()->Text(values);
     QCoreApplication::processEvents();

@@ -35,6 +35,7 @@
 #include "calculator/calculate_report.h"
 #include "calculator/control_wnd.h"
 #include "framework/controls.h"
+#include "framework/native.h"
 #include "framework/services.h"
 
 extern char** environ;
@@ -75,7 +76,7 @@ void Stop(pid_t pid) {
 // ---- the measured process
 
 QTextDocument* DocumentOf(const Ref<TextArea>& field) {
-  auto* widget = static_cast<QWidget*>(field->NativeWidget());
+  auto* widget = (internal::Native::Widget(*field));
   if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) return plain->document();
   if (auto* rich = qobject_cast<QTextEdit*>(widget)) return rich->document();
   return nullptr;
@@ -131,8 +132,8 @@ int Measure(int argc, char** argv, std::size_t bytes, double limitMs) {
   Ref<ControlWnd> window = ControlWnd::Implicit();
   window->Show();
   Ref<TextArea> field = window->InputFld1();
-  auto* fieldWidget = static_cast<QWidget*>(field->NativeWidget());
-  auto* button = static_cast<QPushButton*>(window->CalculateBtn()->NativeWidget());
+  auto* fieldWidget = (internal::Native::Widget(*field));
+  auto* button = static_cast<QPushButton*>(internal::Native::Widget(*window->CalculateBtn()));
 
   int result = 0;
   std::thread driver([&] {

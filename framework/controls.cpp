@@ -23,6 +23,7 @@
 #include <cmath>
 
 #include "framework/gui_thread.h"
+#include "framework/native.h"
 #include "framework/picture.h"
 #include "framework/qt_controls.h"
 #include "framework/window.h"
@@ -689,17 +690,17 @@ const ClassInfo& Control::ClassRecord() {
 }
 
 Ref<Window> Control::OwnerWindow() const {
-  RequireGuiThread_("Control.Window");
+  internal::RequireGuiThread("Control.Window");
   return owner_.lock();
 }
 
-void* Control::NativeWidget() const {
-  RequireGuiThread_("Control.NativeWidget");
-  return impl_->widget.data();
+QWidget* internal::Native::Widget(const Control& control) {
+  internal::RequireGuiThread("Control.NativeWidget");
+  return control.impl_->widget.data();
 }
 
 bool Control::FireEvent(int eventNumber, EventArgs& args) {
-  RequireGuiThread_("Control.FireEvent");
+  internal::RequireGuiThread("Control.FireEvent");
   Ref<Delegate> handler = RuntimeEventHandler(*this, eventNumber);
   if (!handler) return false;
   const ControlEventDecl* decl = FindControlEvent(GetClass(), eventNumber);
@@ -748,20 +749,20 @@ const ClassInfo& RectControl::ClassRecord() {
 }
 
 void RectControl::SetFocus() {
-  RequireGuiThread_("RectControl.SetFocus");
+  internal::RequireGuiThread("RectControl.SetFocus");
   // Qt would focus any widget; a control that takes no focus (a label, a canvas without AllowFocus) stays out.
   QWidget* widget = impl_->widget;
   if (widget && widget->focusPolicy() != Qt::NoFocus) widget->setFocus(Qt::OtherFocusReason);
 }
 
 bool RectControl::HasFocus() const {
-  RequireGuiThread_("RectControl.HasFocus");
+  internal::RequireGuiThread("RectControl.HasFocus");
   QWidget* widget = impl_->widget;
   return widget && widget->hasFocus();
 }
 
 void RectControl::PropertyChanged(const std::string& key) {
-  RequireGuiThread_("RectControl.PropertyChanged");
+  internal::RequireGuiThread("RectControl.PropertyChanged");
   QWidget* widget = impl_->widget;
   if (!widget) return;
   auto* keeper = static_cast<GeometryKeeper*>(impl_->geometryKeeper.data());
@@ -828,9 +829,9 @@ const ClassInfo& TextArea::ClassRecord() {
   return RuntimeRegisterClass(record);
 }
 
-void TextArea::CreateNative_(void* parentWidget) {
-  RequireGuiThread_("TextArea.New");
-  auto* field = new FieldWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
+void TextArea::CreateNative(const internal::NativeParent& parent) {
+  internal::RequireGuiThread("TextArea.New");
+  auto* field = new FieldWidget(parent.widget, weak_from_this());
   field->setTabChangesFocus(true);
   field->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -878,13 +879,13 @@ void TextArea::PropertyChanged(const std::string& key) {
 }
 
 std::string TextArea::Text() const {
-  RequireGuiThread_("TextArea.Text");
+  internal::RequireGuiThread("TextArea.Text");
   QPlainTextEdit* field = FieldOf(*impl_);
   return field ? OutsideText(field->document()->toRawText()) : std::string();
 }
 
 void TextArea::Text(const std::string& text) {
-  RequireGuiThread_("TextArea.Text");
+  internal::RequireGuiThread("TextArea.Text");
   QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   // The document keeps its default text option, and with it the alignment.
@@ -893,14 +894,14 @@ void TextArea::Text(const std::string& text) {
 }
 
 int64_t TextArea::SelectionStart() const {
-  RequireGuiThread_("TextArea.SelectionStart");
+  internal::RequireGuiThread("TextArea.SelectionStart");
   QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return 0;
   return OutsideLength(field->document()->toRawText(), 0, field->textCursor().selectionStart());
 }
 
 void TextArea::SelectionStart(int64_t start) {
-  RequireGuiThread_("TextArea.SelectionStart");
+  internal::RequireGuiThread("TextArea.SelectionStart");
   QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   QTextCursor cursor = field->textCursor();
@@ -909,7 +910,7 @@ void TextArea::SelectionStart(int64_t start) {
 }
 
 int64_t TextArea::SelectionLength() const {
-  RequireGuiThread_("TextArea.SelectionLength");
+  internal::RequireGuiThread("TextArea.SelectionLength");
   QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return 0;
   const QTextCursor cursor = field->textCursor();
@@ -917,7 +918,7 @@ int64_t TextArea::SelectionLength() const {
 }
 
 void TextArea::SelectionLength(int64_t length) {
-  RequireGuiThread_("TextArea.SelectionLength");
+  internal::RequireGuiThread("TextArea.SelectionLength");
   QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   const QString plain = field->document()->toRawText();
@@ -931,7 +932,7 @@ void TextArea::SelectionLength(int64_t length) {
 }
 
 bool TextArea::SelBold() const {
-  RequireGuiThread_("TextArea.SelBold");
+  internal::RequireGuiThread("TextArea.SelBold");
   QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return false;
   const QTextCursor cursor = field->textCursor();
@@ -949,7 +950,7 @@ bool TextArea::SelBold() const {
 }
 
 void TextArea::SelBold(bool bold) {
-  RequireGuiThread_("TextArea.SelBold");
+  internal::RequireGuiThread("TextArea.SelBold");
   QPlainTextEdit* field = FieldOf(*impl_);
   // A plain text field keeps no styles per character.
   if (!field || !BoolProperty("AllowStyledText")) return;
@@ -981,9 +982,9 @@ const ClassInfo& Label::ClassRecord() {
   return RuntimeRegisterClass(record);
 }
 
-void Label::CreateNative_(void* parentWidget) {
-  RequireGuiThread_("Label.New");
-  auto* label = new LabelWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
+void Label::CreateNative(const internal::NativeParent& parent) {
+  internal::RequireGuiThread("Label.New");
+  auto* label = new LabelWidget(parent.widget, weak_from_this());
   label->setTextFormat(Qt::PlainText);
   label->setFocusPolicy(Qt::NoFocus);
   AttachWidget(*impl_, label);
@@ -1021,9 +1022,9 @@ const ClassInfo& Canvas::ClassRecord() {
   return RuntimeRegisterClass(record);
 }
 
-void Canvas::CreateNative_(void* parentWidget) {
-  RequireGuiThread_("Canvas.New");
-  auto* canvas = new CanvasWidget(static_cast<QWidget*>(parentWidget), weak_from_this());
+void Canvas::CreateNative(const internal::NativeParent& parent) {
+  internal::RequireGuiThread("Canvas.New");
+  auto* canvas = new CanvasWidget(parent.widget, weak_from_this());
   canvas->setFocusPolicy(Qt::NoFocus);
   AttachWidget(*impl_, canvas);
   ReapplyStored(*this, [this](const std::string& key) { PropertyChanged(key); });
@@ -1046,17 +1047,17 @@ void Canvas::PropertyChanged(const std::string& key) {
 }
 
 void Canvas::Backdrop(const Ref<Picture>& picture) {
-  RequireGuiThread_("Canvas.Backdrop");
+  internal::RequireGuiThread("Canvas.Backdrop");
   backdrop_ = picture;
   if (auto* canvas = dynamic_cast<CanvasWidget*>(impl_->widget.data())) {
-    const auto* image = picture ? static_cast<const QImage*>(picture->NativeImage()) : nullptr;
+    const auto* image = picture ? internal::Native::Image(*picture) : nullptr;
     canvas->backdrop = image ? *image : QImage();
     canvas->update();
   }
 }
 
 Ref<Picture> Canvas::Backdrop() const {
-  RequireGuiThread_("Canvas.Backdrop");
+  internal::RequireGuiThread("Canvas.Backdrop");
   return backdrop_;
 }
 
@@ -1079,9 +1080,9 @@ const ClassInfo& PushButton::ClassRecord() {
   return RuntimeRegisterClass(record);
 }
 
-void PushButton::CreateNative_(void* parentWidget) {
-  RequireGuiThread_("PushButton.New");
-  auto* button = new QPushButton(static_cast<QWidget*>(parentWidget));
+void PushButton::CreateNative(const internal::NativeParent& parent) {
+  internal::RequireGuiThread("PushButton.New");
+  auto* button = new QPushButton(parent.widget);
   button->setAutoDefault(false);
   QObject::connect(button, &QPushButton::clicked, button, [weak = weak_from_this(), button] {
     if (WindowHoldsLargeText(*button)) ShowBusyUntilIdle();
@@ -1125,12 +1126,12 @@ const ClassInfo& Timer::ClassRecord() {
 }
 
 void Timer::PropertyChanged(const std::string& key) {
-  RequireGuiThread_("Timer.PropertyChanged");
+  internal::RequireGuiThread("Timer.PropertyChanged");
   if (key == "RunMode" || key == "Period") Reset();
 }
 
 void Timer::Reset() {
-  RequireGuiThread_("Timer.Reset");
+  internal::RequireGuiThread("Timer.Reset");
   const int64_t mode = IntProperty("RunMode");
   const int64_t period = IntProperty("Period");
   if (mode == 0 || period <= 0) {
@@ -1151,6 +1152,6 @@ void Timer::Reset() {
 }
 
 bool Timer::IsRunning() const {
-  RequireGuiThread_("Timer.IsRunning");
+  internal::RequireGuiThread("Timer.IsRunning");
   return impl_->timer && impl_->timer->isActive();
 }

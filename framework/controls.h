@@ -12,6 +12,10 @@
 class Picture;
 class Window;
 struct ControlImpl;
+namespace internal {
+struct Native;
+struct NativeParent;
+}  // namespace internal
 
 // What every control shares: its window (held weakly) and the properties of the window's control registry.
 class Control : public Object {
@@ -31,15 +35,13 @@ class Control : public Object {
   // (the Qt side wraps the call in RuntimeRunHandler).
   bool FireEvent(int eventNumber, EventArgs& args);
 
-  // For the Qt side and for tests: the control's QWidget* (none for a timer) as void*.
-  void* NativeWidget() const;
-
  protected:
   friend class Window;
   friend struct ControlImpl;
-  // Makes the Qt side inside the window's content widget (a QWidget*, as void*); Window::New_ calls it once, after
-  // the owner window is set and before the program's Constructor runs.
-  virtual void CreateNative_(void* /*parentWidget*/) {}
+  friend struct internal::Native;
+  // Makes the Qt side inside the window's content widget; Window::New_ calls it once, after the owner window is set
+  // and before the program's Constructor runs.
+  virtual void CreateNative(const internal::NativeParent& /*parent*/) {}
   std::weak_ptr<Window> owner_;
   std::unique_ptr<ControlImpl> impl_;
 };
@@ -74,7 +76,7 @@ class TextArea : public RectControl {
   void SelBold(bool bold);
 
  protected:
-  void CreateNative_(void* parentWidget) override;
+  void CreateNative(const internal::NativeParent& parent) override;
   void PropertyChanged(const std::string& declaredName) override;
 };
 
@@ -84,7 +86,7 @@ class Label : public RectControl {
   const ClassInfo& GetClass() const override { return ClassRecord(); }
 
  protected:
-  void CreateNative_(void* parentWidget) override;
+  void CreateNative(const internal::NativeParent& parent) override;
   void PropertyChanged(const std::string& declaredName) override;
 };
 
@@ -100,7 +102,7 @@ class Canvas : public RectControl {
   Ref<Picture> Backdrop() const;
 
  protected:
-  void CreateNative_(void* parentWidget) override;
+  void CreateNative(const internal::NativeParent& parent) override;
   void PropertyChanged(const std::string& declaredName) override;
 
  private:
@@ -115,7 +117,7 @@ class PushButton : public RectControl {
   const ClassInfo& GetClass() const override { return ClassRecord(); }
 
  protected:
-  void CreateNative_(void* parentWidget) override;
+  void CreateNative(const internal::NativeParent& parent) override;
   void PropertyChanged(const std::string& declaredName) override;
 };
 

@@ -7,7 +7,9 @@
 #include "framework/object.h"
 #include "framework/runtime.h"
 
-void RequireGuiThread_(const char* operation) {
+namespace internal {
+
+void RequireGuiThread(const char* operation) {
   // Without an application every widget, timer and message box would end the process through Qt's fatal error, so
   // the first operation makes it; its thread becomes the GUI thread.
   EnsureQtApplication_();
@@ -16,3 +18,5 @@ void RequireGuiThread_(const char* operation) {
     throw ThreadAccessingUIException(std::string(operation) + " called from a thread other than the GUI thread");
   }
 }
+
+}  // namespace internal

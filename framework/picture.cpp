@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "framework/native.h"
 #include "framework/runtime.h"
 
 struct PictureImpl {
@@ -76,7 +77,7 @@ const ClassInfo& Picture::ClassRecord() {
 // Logical units: a double-size variant has the size of its plain file.
 int64_t Picture::Width() const { return std::lround(impl_->image.deviceIndependentSize().width()); }
 int64_t Picture::Height() const { return std::lround(impl_->image.deviceIndependentSize().height()); }
-const void* Picture::NativeImage() const { return &impl_->image; }
+const QImage* internal::Native::Image(const Picture& picture) { return &picture.impl_->image; }
 
 Ref<Picture> Picture::FromFile(const std::string& path) {
   QImage image;

@@ -8,6 +8,9 @@
 #include "framework/object.h"
 
 struct PictureImpl;
+namespace internal {
+struct Native;
+}  // namespace internal
 
 class Picture : public Object {
  public:
@@ -19,12 +22,11 @@ class Picture : public Object {
   // In logical units: a double-size variant ("Pall@2x.png") has half as many units as pixels.
   int64_t Width() const;
   int64_t Height() const;
-  // For the Qt side: the QImage* as void*.
-  const void* NativeImage() const;
   // Reads a file in any format Qt's image plugins read; none when it cannot.
   static Ref<Picture> FromFile(const std::string& path);
 
  private:
+  friend struct internal::Native;
   std::unique_ptr<PictureImpl> impl_;
 };
 

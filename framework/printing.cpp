@@ -10,12 +10,13 @@
 #include <memory>
 
 #include "framework/gui_thread.h"
+#include "framework/native.h"
 
 namespace {
 
 // The field's document, whichever text widget the field is built on.
 QTextDocument* FieldDocument(const TextArea& field) {
-  auto* widget = static_cast<QWidget*>(field.NativeWidget());
+  QWidget* widget = internal::Native::Widget(field);
   if (auto* edit = qobject_cast<QTextEdit*>(widget)) return edit->document();
   if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) return plain->document();
   if (widget) {
@@ -28,7 +29,7 @@ QTextDocument* FieldDocument(const TextArea& field) {
 }  // namespace
 
 bool PrintTextAreaBlock(const Ref<TextArea>& field, int width, int height) {
-  RequireGuiThread_("TextArea.Print");
+  internal::RequireGuiThread("TextArea.Print");
   RequireObject(field, "field");
   QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dialog(&printer, nullptr);
@@ -37,7 +38,7 @@ bool PrintTextAreaBlock(const Ref<TextArea>& field, int width, int height) {
 }
 
 bool DrawTextAreaBlock(const Ref<TextArea>& field, void* paintDevice, double unitsPerPoint, int width, int height) {
-  RequireGuiThread_("TextArea.Print");
+  internal::RequireGuiThread("TextArea.Print");
   RequireObject(field, "field");
   QTextDocument* source = FieldDocument(*field);
   if (!source) return false;

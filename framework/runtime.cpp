@@ -218,7 +218,7 @@ void RuntimeRegisterAppObject_(const Ref<Application>& app) { State().app = Requ
 
 Ref<Application> RuntimeAppObject() { return State().app; }
 
-void RuntimeSetProgramFiles_(const ProgramFiles& files) { State().files = files; }
+void RuntimeSetProgramFiles(const ProgramFiles& files) { State().files = files; }
 
 const ProgramFiles& RuntimeProgramFiles() { return State().files; }
 

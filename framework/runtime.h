@@ -83,7 +83,7 @@ struct ProgramFiles {
   // The desktop entry's name without ".desktop", so that task bars match the windows to it.
   std::string desktopFileName;
 };
-void RuntimeSetProgramFiles_(const ProgramFiles& files);
+void RuntimeSetProgramFiles(const ProgramFiles& files);
 const ProgramFiles& RuntimeProgramFiles();
 
 // Creates the Qt application (unless one exists, as in tests), gives it the application object's name and the
@@ -91,7 +91,7 @@ const ProgramFiles& RuntimeProgramFiles();
 // returning. A failure of the late start-up passes out of this call.
 void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup);
 // Makes the Qt application when none exists yet, as RunFrameworkInitialization_ does. Every operation on a window,
-// control or message box calls it (through RequireGuiThread_), so none of them meets a process without one.
+// control or message box calls it (through internal::RequireGuiThread), so none of them meets a process without one.
 void EnsureQtApplication_();
 // The event loop, until Quit (or an unhandled exception) ends it.
 void RuntimeRun_();

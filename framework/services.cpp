@@ -21,7 +21,7 @@ std::atomic<int64_t> beeps{0};
 }  // namespace
 
 void MsgBox(const std::string& text) {
-  RequireGuiThread_("MsgBox");
+  internal::RequireGuiThread("MsgBox");
   if (const auto& presenter = Presenter()) {
     presenter(text);
     return;

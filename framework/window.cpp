@@ -24,6 +24,7 @@
 #include "framework/controls.h"
 #include "framework/gui_thread.h"
 #include "framework/menu.h"
+#include "framework/native.h"
 #include "framework/qt_controls.h"
 
 namespace {
@@ -558,7 +559,7 @@ void WindowImpl::SetTabOrder() {
     auto* rect = dynamic_cast<RectControl*>(control.get());
     if (!rect) continue;
     // Qt leaves widgets that take no focus out of the tab order.
-    auto* w = static_cast<QWidget*>(rect->NativeWidget());
+    QWidget* w = internal::Native::Widget(*rect);
     if (w && w->focusPolicy() != Qt::NoFocus) order.emplace_back(rect->IntProperty("TabIndex"), w);
   }
   std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -719,7 +720,7 @@ const ClassInfo& Window::ClassRecord() {
 }
 
 void Window::Constructor() {
-  RequireGuiThread_("Window.Constructor");
+  internal::RequireGuiThread("Window.Constructor");
   if (impl_->live || impl_->closed) return;
   Ref<Window> self = std::static_pointer_cast<Window>(shared_from_this());
   impl_->EnsureNative();
@@ -749,7 +750,7 @@ void Window::Constructor() {
 }
 
 void Window::Show() {
-  RequireGuiThread_("Window.Show");
+  internal::RequireGuiThread("Window.Show");
   if (!impl_->widget) return;
   impl_->widget->show();
   impl_->widget->raise();
@@ -757,12 +758,12 @@ void Window::Show() {
 }
 
 void Window::Hide() {
-  RequireGuiThread_("Window.Hide");
+  internal::RequireGuiThread("Window.Hide");
   if (impl_->widget) impl_->widget->hide();
 }
 
 void Window::Close() {
-  RequireGuiThread_("Window.Close");
+  internal::RequireGuiThread("Window.Close");
   if (!impl_->live || impl_->closing) return;
   impl_->closing = true;
   Ref<Window> self = std::static_pointer_cast<Window>(shared_from_this());
@@ -780,17 +781,17 @@ void Window::Close() {
 }
 
 bool Window::IsLive() const {
-  RequireGuiThread_("Window.IsLive");
+  internal::RequireGuiThread("Window.IsLive");
   return impl_->live;
 }
 
 bool Window::IsVisible() const {
-  RequireGuiThread_("Window.IsVisible");
+  internal::RequireGuiThread("Window.IsVisible");
   return impl_->widget && impl_->widget->isVisible();
 }
 
 Ref<Object> Window::New_(const ClassInfo& controlClass) {
-  RequireGuiThread_("Window.New");
+  internal::RequireGuiThread("Window.New");
   if (!impl_->EnsureNative()) throw NilObjectException("window " + GetClass().fullName + " is closed");
   Ref<Object> object = RuntimeNewObject(controlClass);
   auto control = std::dynamic_pointer_cast<Control>(object);
@@ -798,12 +799,12 @@ Ref<Object> Window::New_(const ClassInfo& controlClass) {
     throw IllegalCastException("class " + controlClass.fullName + " is no control and cannot sit on a window");
   }
   control->owner_ = std::static_pointer_cast<Window>(shared_from_this());
-  control->CreateNative_(impl_->content.data());
+  control->CreateNative(internal::NativeParent{impl_->content.data()});
   return object;
 }
 
 void Window::AddControl_(const std::string& name, const Ref<Object>& control) {
-  RequireGuiThread_("Window.AddControl");
+  internal::RequireGuiThread("Window.AddControl");
   RequireObject(control, "control " + name);
   if (impl_->closed) throw NilObjectException("window " + GetClass().fullName + " is closed");
   for (const auto& entry : impl_->controls) {
@@ -818,7 +819,7 @@ void Window::AddControl_(const std::string& name, const Ref<Object>& control) {
 }
 
 Ref<Object> Window::ControlByName_(const std::string& name) const {
-  RequireGuiThread_("Window.ControlByName");
+  internal::RequireGuiThread("Window.ControlByName");
   for (const auto& entry : impl_->controls) {
     if (entry.first == name) return entry.second;
   }
@@ -826,7 +827,7 @@ Ref<Object> Window::ControlByName_(const std::string& name) const {
 }
 
 std::vector<std::string> Window::ControlNames() const {
-  RequireGuiThread_("Window.ControlNames");
+  internal::RequireGuiThread("Window.ControlNames");
   std::vector<std::string> names;
   names.reserve(impl_->controls.size());
   for (const auto& entry : impl_->controls) names.push_back(entry.first);
@@ -834,7 +835,7 @@ std::vector<std::string> Window::ControlNames() const {
 }
 
 void Window::AddMenuHandler_(const std::string& itemName, const Ref<Delegate>& handler) {
-  RequireGuiThread_("Window.AddMenuHandler");
+  internal::RequireGuiThread("Window.AddMenuHandler");
   RequireObject(handler, "menu handler for " + itemName);
   if (impl_->closed) return;
   impl_->menuHandlers[itemName] = handler;
@@ -842,25 +843,25 @@ void Window::AddMenuHandler_(const std::string& itemName, const Ref<Delegate>& h
 }
 
 Ref<Delegate> Window::MenuHandler(const std::string& itemName) const {
-  RequireGuiThread_("Window.MenuHandler");
+  internal::RequireGuiThread("Window.MenuHandler");
   auto it = impl_->menuHandlers.find(itemName);
   return it == impl_->menuHandlers.end() ? nullptr : it->second;
 }
 
 void Window::MenuBar(const Ref<::MenuBar>& menuBar) {
-  RequireGuiThread_("Window.MenuBar");
+  internal::RequireGuiThread("Window.MenuBar");
   if (!impl_->EnsureNative()) return;
   impl_->menuBar = menuBar;
   impl_->BuildQtMenuBar();
 }
 
 Ref<::MenuBar> Window::MenuBar() const {
-  RequireGuiThread_("Window.MenuBar");
+  internal::RequireGuiThread("Window.MenuBar");
   return impl_->menuBar;
 }
 
 bool Window::RaiseEvent(int event, EventArgs& args) {
-  RequireGuiThread_("Window.RaiseEvent");
+  internal::RequireGuiThread("Window.RaiseEvent");
   Ref<Object> keep = weak_from_this().lock();  // a handler may drop the last other reference
   for (const ClassInfo* cls = &GetClass(); cls; cls = cls->base) {
     auto it = cls->events.find(event);
@@ -869,20 +870,18 @@ bool Window::RaiseEvent(int event, EventArgs& args) {
   return false;
 }
 
-void* Window::NativeWindow() const {
-  RequireGuiThread_("Window.NativeWindow");
-  impl_->EnsureNative();
-  return impl_->widget.data();
+QWidget* internal::Native::WindowWidget(const Window& window) {
+  internal::RequireGuiThread("Window.NativeWindow");
+  return window.impl_->widget.data();
 }
 
-void* Window::NativeContent() const {
-  RequireGuiThread_("Window.NativeContent");
-  impl_->EnsureNative();
-  return impl_->content.data();
+QWidget* internal::Native::Content(const Window& window) {
+  internal::RequireGuiThread("Window.NativeContent");
+  return window.impl_->content.data();
 }
 
 void Window::PropertyChanged(const std::string& name) {
-  RequireGuiThread_("Window.SetProperty");
+  internal::RequireGuiThread("Window.SetProperty");
   if (!impl_->EnsureNative()) return;
   QWidget* widget = impl_->widget.data();
   if (name == "Width" || name == "Height" || name == "MinimumWidth" || name == "MinimumHeight" ||
@@ -905,7 +904,7 @@ void Window::PropertyChanged(const std::string& name) {
 }
 
 Ref<Window> GetImplicitWindow_(const std::string& fullName) {
-  RequireGuiThread_("GetImplicitWindow");
+  internal::RequireGuiThread("GetImplicitWindow");
   for (const Ref<Window>& window : LiveWindows()) {
     if (window->GetClass().fullName == fullName) return window;
   }
@@ -913,11 +912,11 @@ Ref<Window> GetImplicitWindow_(const std::string& fullName) {
 }
 
 std::vector<Ref<Window>> RuntimeLiveWindows() {
-  RequireGuiThread_("RuntimeLiveWindows");
+  internal::RequireGuiThread("RuntimeLiveWindows");
   return LiveWindows();
 }
 
 void ReleaseLiveWindows() {
-  RequireGuiThread_("ReleaseLiveWindows");
+  internal::RequireGuiThread("ReleaseLiveWindows");
   WindowImpl::ReleaseAllWindows();
 }

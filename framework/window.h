@@ -13,6 +13,9 @@
 class MenuBar;
 class RectControl;
 struct WindowImpl;
+namespace internal {
+struct Native;
+}  // namespace internal
 
 class Window : public Object {
  public:
@@ -99,15 +102,12 @@ class Window : public Object {
   // through RuntimeRunHandler.
   bool RaiseEvent(int event, EventArgs& args);
 
-  // For the framework's Qt side and for tests: the top-level QWidget* and the content QWidget* as void*.
-  void* NativeWindow() const;
-  void* NativeContent() const;
-
  protected:
   void PropertyChanged(const std::string& declaredName) override;
 
  private:
   friend struct WindowImpl;
+  friend struct internal::Native;
   std::unique_ptr<WindowImpl> impl_;
 };
 

@@ -2,6 +2,7 @@
 // absence, presence, cached) runs as one ordered test. The real resource manager is tested through FromFile and
 // an absent name.
 #include "app/pictures.h"
+#include "framework/native.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +111,7 @@ TEST(PictureFiles, FromFileReadsWhatQtReadsAndRefusesTheRest) {
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(picture->Width(), 7);
   EXPECT_EQ(picture->Height(), 5);
-  const auto* native = static_cast<const QImage*>(picture->NativeImage());
+  const auto* native = static_cast<const QImage*>(internal::Native::Image(*picture));
   EXPECT_EQ(native->pixelColor(6, 4), QColor(0xff, 0, 0));
   EXPECT_EQ(native->pixelColor(0, 0), QColor(0x12, 0x34, 0x56));
 

@@ -2,6 +2,7 @@
 // by a control table, control accessors, the event query, the window-owned timer's weak owner, a failed build,
 // and building and closing a window many times without growth.
 #include "app/window_frame.h"
+#include "framework/native.h"
 
 #include <gtest/gtest.h>
 
@@ -198,7 +199,7 @@ TEST_F(WindowFrameTest, ControlsAreCreatedInTableOrderBackdropBeforeListBeforeBi
   trail.clear();
   ASSERT_TRUE(QTest::qWaitForWindowActive(WidgetOf(window)));
   window->Entry()->SetFocus();
-  QTest::keyClicks(static_cast<QWidget*>(window->Entry()->NativeWidget()), "yxz");
+  QTest::keyClicks((internal::Native::Widget(*window->Entry())), "yxz");
   EXPECT_EQ(trail, (std::vector<std::string>{"Entry_KeyDown y", "Entry_KeyDown x", "Entry_KeyDown z"}));
   EXPECT_EQ(window->Entry()->Text(), "yz");
 }

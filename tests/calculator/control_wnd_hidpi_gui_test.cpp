@@ -15,6 +15,7 @@
 #include <string>
 
 #include "calculator/control_wnd.h"
+#include "framework/native.h"
 #include "framework/picture.h"
 #include "tests/support/gui_test_support.h"
 
@@ -143,7 +144,7 @@ TEST_F(ControlWndHidpiTest, PicturesComeFromTheirDoubleSizeVariantAboveOneX) {
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(picture->Width(), 6);
   EXPECT_EQ(picture->Height(), 4);
-  const QImage& loaded = *static_cast<const QImage*>(picture->NativeImage());
+  const QImage& loaded = *static_cast<const QImage*>(internal::Native::Image(*picture));
   const bool above1x = qApp->devicePixelRatio() > 1;
   EXPECT_EQ(loaded.size(), above1x ? twice.size() : plain.size());
   EXPECT_EQ(loaded.pixel(0, 0), above1x ? twice.pixel(0, 0) : plain.pixel(0, 0));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calculator/control_wnd.h"
+#include "framework/native.h"
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/services.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-QWidget* WidgetOf(const Ref<Control>& control) { return static_cast<QWidget*>(control->NativeWidget()); }
+QWidget* WidgetOf(const Ref<Control>& control) { return (internal::Native::Widget(*control)); }
 
 TEST(ControlWndMissingPictureTest, QuestionMarkShowsNoPictureNoMessageAndKeepsItsTooltipAndClick) {
   QTemporaryDir dir;
@@ -32,14 +33,14 @@ TEST(ControlWndMissingPictureTest, QuestionMarkShowsNoPictureNoMessageAndKeepsIt
   SetMessagePresenterForTesting([&](const std::string& text) { messages.push_back(text); });
 
   Ref<ControlWnd> window = ControlWnd::Implicit();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(static_cast<QWidget*>(window->NativeWindow())));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed((internal::Native::WindowWidget(*window))));
   Ref<Canvas> canvas = window->QCanvas();
   QWidget* widget = WidgetOf(canvas);
 
   EXPECT_EQ(asked.front(), "Question48.jpg");
   EXPECT_EQ(canvas->Backdrop(), nullptr);
   // What the user sees there is the window's white ground.
-  auto* content = static_cast<QWidget*>(window->NativeContent());
+  auto* content = (internal::Native::Content(*window));
   EXPECT_EQ(content->grab(widget->geometry()).toImage().pixelColor(14, 21).name().toStdString(), "#ffffff");
   EXPECT_NE(window->TitlePict()->Backdrop(), nullptr);
   EXPECT_EQ(widget->toolTip().toStdString(), "Description of Pallastrovane");

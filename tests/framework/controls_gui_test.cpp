@@ -2,6 +2,7 @@
 // locks, fonts and colours, the canvas, the button, the timer and the GUI-thread guard. The controls live in a
 // host widget of the test's own, made the way a window makes them.
 #include "framework/controls.h"
+#include "framework/native.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,9 @@ namespace {
 
 // Window::New_ makes a control's Qt side through this hook; the test host does the same.
 struct NativeMaker : Control {
-  static void Make(Control& control, QWidget* parent) { (control.*(&NativeMaker::CreateNative_))(parent); }
+  static void Make(Control& control, QWidget* parent) {
+    (control.*(&NativeMaker::CreateNative))(internal::NativeParent{parent});
+  }
 };
 
 // A top-level widget standing in for a window's content area; it records the presses that reach it.
@@ -99,7 +102,9 @@ class ControlsTest : public ::testing::Test {
     RuntimeAddEventHandler(control, event, RuntimeCreateDelegate(method, recorder_, signature, 1));
   }
 
-  static QPlainTextEdit* Field(const Ref<TextArea>& area) { return static_cast<QPlainTextEdit*>(area->NativeWidget()); }
+  static QPlainTextEdit* Field(const Ref<TextArea>& area) {
+    return static_cast<QPlainTextEdit*>(internal::Native::Widget(*area));
+  }
 
   std::unique_ptr<Host> host_;
   Ref<Recorder> recorder_ = std::make_shared<Recorder>();
@@ -153,21 +158,21 @@ TEST(ControlsOnAWindow, UnboundPressesReachTheWindowAndOpaqueControlsPaintItsCol
   auto label = add("Label", Label::ClassRecord(), 100);
   EXPECT_EQ(canvas->OwnerWindow(), window);
   window->Show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(static_cast<QWidget*>(window->NativeWindow())));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed((internal::Native::WindowWidget(*window))));
   label->SetFocus();
   EXPECT_FALSE(label->HasFocus()) << "a label takes no focus";
 
-  QTest::mouseClick(static_cast<QWidget*>(canvas->NativeWidget()), Qt::LeftButton, {}, QPoint(3, 4));
-  QTest::mouseClick(static_cast<QWidget*>(label->NativeWidget()), Qt::LeftButton, {}, QPoint(5, 6));
+  QTest::mouseClick((internal::Native::Widget(*canvas)), Qt::LeftButton, {}, QPoint(3, 4));
+  QTest::mouseClick((internal::Native::Widget(*label)), Qt::LeftButton, {}, QPoint(5, 6));
   EXPECT_EQ(window->presses, (std::vector<std::pair<int64_t, int64_t>>{{53, 44}, {105, 46}}));
 
   for (const auto& control : {canvas, label}) {
-    const QImage shot = static_cast<QWidget*>(control->NativeWidget())->grab().toImage();
+    const QImage shot = (internal::Native::Widget(*control))->grab().toImage();
     EXPECT_EQ(shot.pixelColor(1, 1), QColor(0, 0xff, 0)) << control->TextProperty("Name");
   }
 
   window->Close();
-  EXPECT_EQ(label->NativeWidget(), nullptr) << "the widget went with its window";
+  EXPECT_EQ(internal::Native::Widget(*label), nullptr) << "the widget went with its window";
   label->SetProperty("Left", int64_t{7});
   label->SetFocus();
   EXPECT_FALSE(label->HasFocus());
@@ -391,7 +396,7 @@ TEST_F(ControlsTest, BusyCursorWhileALargeTextIsPastedOrAButtonActsOnIt) {
   Bind(button, PushButton::kAction, "( PushButton )", &Recorder::ButtonAction);
   ShowActive();
   QPlainTextEdit* edit = Field(field);
-  auto* qbutton = static_cast<QPushButton*>(button->NativeWidget());
+  auto* qbutton = static_cast<QPushButton*>(internal::Native::Widget(*button));
 
   struct Row {
     const char* name;
@@ -482,7 +487,7 @@ TEST_F(ControlsTest, FocusRingShowsWhichFieldOrButtonHasTheFocus) {
   for (const Row& row : {Row{"field with a focus ring", ringed, true}, Row{"field without one", plain, false},
                          Row{"button", button, true}}) {
     SCOPED_TRACE(row.name);
-    auto* widget = static_cast<QWidget*>(row.control->NativeWidget());
+    auto* widget = (internal::Native::Widget(*row.control));
     row.control->SetFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return widget->hasFocus(); }));
     EXPECT_EQ(highlightPixels(widget) > 2 * widget->width(), row.ring) << "with the focus";
@@ -550,7 +555,7 @@ TEST_F(ControlsTest, LocksKeepTheDistanceToTheirEdgesOnResize) {
                                 {"LockTop", Boolean(row.top)},
                                 {"LockRight", Boolean(row.right)},
                                 {"LockBottom", Boolean(row.bottom)}});
-    auto* widget = static_cast<QWidget*>(canvas->NativeWidget());
+    auto* widget = (internal::Native::Widget(*canvas));
     host_->show();
     EXPECT_EQ(widget->geometry(), QRect(20, 30, 100, 50)) << "at the list's size the list geometry holds";
     host_->resize(350, 260);
@@ -581,7 +586,7 @@ TEST_F(ControlsTest, FontsFollowNameSizeAndStyle) {
                               {"Bold", Boolean(row.bold)},
                               {"Italic", Boolean(row.italic)},
                               {"Underline", Boolean(row.underline)}});
-    const QFont font = static_cast<QWidget*>(label->NativeWidget())->font();
+    const QFont font = (internal::Native::Widget(*label))->font();
     EXPECT_EQ(font.pixelSize(), static_cast<int>(row.size)) << "one point is one logical unit";
     EXPECT_EQ(font.bold(), row.bold);
     EXPECT_EQ(font.italic(), row.italic);
@@ -645,7 +650,7 @@ TEST_F(ControlsTest, ColoursAlignmentBorderAndBarsReachTheWidgets) {
                             {"Value", Text("Credit")},
                             {"Transparent", Boolean(false)},
                             {"Tooltip", Text("tip")}});
-  auto* qlabel = static_cast<QLabel*>(label->NativeWidget());
+  auto* qlabel = static_cast<QLabel*>(internal::Native::Widget(*label));
   EXPECT_EQ(qlabel->palette().color(QPalette::WindowText), QColor(0x5d, 0xa3, 0x1e));
   EXPECT_EQ(qlabel->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
   EXPECT_EQ(qlabel->text(), "Credit");
@@ -674,7 +679,7 @@ TEST_F(ControlsTest, CanvasDrawsItsBackdropUnscaledAtTheTopLeft) {
   canvas->Backdrop(picture);
   EXPECT_EQ(canvas->Backdrop(), picture);
   host_->show();
-  const QImage shot = static_cast<QWidget*>(canvas->NativeWidget())->grab().toImage();
+  const QImage shot = (internal::Native::Widget(*canvas))->grab().toImage();
   EXPECT_EQ(shot.size(), QSize(40, 30));
   EXPECT_EQ(shot.pixelColor(0, 0), QColor(Qt::red));
   EXPECT_EQ(shot.pixelColor(9, 5), QColor(Qt::blue)) << "unscaled: the picture's corner pixel stays at 9,5";
@@ -682,7 +687,7 @@ TEST_F(ControlsTest, CanvasDrawsItsBackdropUnscaledAtTheTopLeft) {
   EXPECT_EQ(shot.pixelColor(0, 6), QColor(Qt::green));
 
   canvas->Backdrop(nullptr);
-  const QImage empty = static_cast<QWidget*>(canvas->NativeWidget())->grab().toImage();
+  const QImage empty = (internal::Native::Widget(*canvas))->grab().toImage();
   EXPECT_EQ(empty.pixelColor(0, 0), QColor(Qt::green));
 }
 
@@ -697,12 +702,12 @@ TEST_F(ControlsTest, CanvasMouseDownGetsCanvasCoordinatesAndAnUnboundPressGoesOn
   host_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(host_.get()));
 
-  QTest::mouseClick(static_cast<QWidget*>(bound->NativeWidget()), Qt::LeftButton, {}, QPoint(7, 9));
+  QTest::mouseClick((internal::Native::Widget(*bound)), Qt::LeftButton, {}, QPoint(7, 9));
   EXPECT_EQ(recorder_->points, (std::vector<std::pair<int64_t, int64_t>>{{7, 9}}));
   EXPECT_TRUE(host_->presses.empty());
 
-  QTest::mouseClick(static_cast<QWidget*>(unbound->NativeWidget()), Qt::LeftButton, {}, QPoint(3, 4));
-  QTest::mouseClick(static_cast<QWidget*>(label->NativeWidget()), Qt::LeftButton, {}, QPoint(5, 6));
+  QTest::mouseClick((internal::Native::Widget(*unbound)), Qt::LeftButton, {}, QPoint(3, 4));
+  QTest::mouseClick((internal::Native::Widget(*label)), Qt::LeftButton, {}, QPoint(5, 6));
   EXPECT_EQ(host_->presses, (std::vector<QPoint>{{103, 44}, {155, 46}}));
   EXPECT_EQ(recorder_->points.size(), 1u);
 }
@@ -712,7 +717,7 @@ TEST_F(ControlsTest, PushButtonActionOnAClick) {
       {{"Width", Integer(80)}, {"Height", Integer(30)}, {"Caption", Text("Calculate")}, {"Default", Boolean(true)}});
   Bind(button, PushButton::kAction, "( PushButton )", &Recorder::ButtonAction);
   host_->show();
-  auto* qbutton = static_cast<QPushButton*>(button->NativeWidget());
+  auto* qbutton = static_cast<QPushButton*>(internal::Native::Widget(*button));
   EXPECT_EQ(qbutton->text(), "Calculate");
   EXPECT_TRUE(qbutton->isDefault());
   QTest::mouseClick(qbutton, Qt::LeftButton);
@@ -734,7 +739,7 @@ TEST_F(ControlsTest, AButtonReleasedByItsOwnHandlerGoesOnceTheClickIsOver) {
     auto button = Make<PushButton>({{"Width", Integer(80)}, {"Height", Integer(30)}});
     Bind(button, PushButton::kAction, "( PushButton )", &Recorder::ButtonAction);
     weak = button;
-    widget = static_cast<QPushButton*>(button->NativeWidget());
+    widget = static_cast<QPushButton*>(internal::Native::Widget(*button));
     recorder_->releaseOnAction = button;
   }
   host_->show();
@@ -747,7 +752,7 @@ TEST_F(ControlsTest, AButtonReleasedByItsOwnHandlerGoesOnceTheClickIsOver) {
 TEST_F(ControlsTest, SingleShotTimerFiresOnceAfterItsPeriod) {
   auto timer = RuntimeNewObject<Timer>();
   Bind(timer, Timer::kAction, "( Timer )", &Recorder::TimerAction);
-  EXPECT_EQ(timer->NativeWidget(), nullptr);
+  EXPECT_EQ(internal::Native::Widget(*timer), nullptr);
   QElapsedTimer clock;
   clock.start();
   RuntimeMassPropertySetter(timer, PropertyList({{"RunMode", Enumeration(1)}, {"Period", Integer(150)}}).Bytes());
@@ -770,7 +775,7 @@ TEST_F(ControlsTest, SingleShotTimerFiresOnceAfterItsPeriod) {
 TEST_F(ControlsTest, AControlOutlivingItsWidgetIsSafeAndEmpty) {
   auto field = Make<TextArea>({{"Value", Text("kept")}});
   host_.reset();
-  EXPECT_EQ(field->NativeWidget(), nullptr);
+  EXPECT_EQ(internal::Native::Widget(*field), nullptr);
   EXPECT_EQ(field->Text(), "");
   field->Text("ignored");
   field->SelectionStart(2);

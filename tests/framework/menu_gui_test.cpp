@@ -1,6 +1,7 @@
 // Menus: the MenuBar1 tree, the Qt menu bar a window builds from it, the standard Edit commands on a focused text
 // field through the system clipboard, their enabling, and a menu handler of the program's own.
 #include "framework/menu.h"
+#include "framework/native.h"
 
 #include <gtest/gtest.h>
 
@@ -246,7 +247,7 @@ TEST_F(MenuTest, EditMenuWorksFromTheKeyboardOnTheFieldThatHadTheFocus) {
   };
   Ref<EditWnd> window = BuildFocused();
   QWidget* top = WidgetOf(window);
-  auto* field = static_cast<QPlainTextEdit*>(window->Field()->NativeWidget());
+  auto* field = static_cast<QPlainTextEdit*>(internal::Native::Widget(*window->Field()));
   QMenuBar* bar = top->findChild<QMenuBar*>();
   QMenu* edit = bar->actions()[0]->menu();
   const auto states = [&] {
@@ -288,7 +289,7 @@ TEST_F(MenuTest, EditMenuWorksFromTheKeyboardOnTheFieldThatHadTheFocus) {
 TEST_F(MenuTest, EscapeFromTheEditMenuGivesTheFocusBackToTheField) {
   Ref<EditWnd> window = BuildFocused();
   QWidget* top = WidgetOf(window);
-  auto* field = static_cast<QPlainTextEdit*>(window->Field()->NativeWidget());
+  auto* field = static_cast<QPlainTextEdit*>(internal::Native::Widget(*window->Field()));
   window->Field()->Text("");
   QTest::keyClick(top, Qt::Key_E, Qt::AltModifier);
   ASSERT_TRUE(WaitFor([&] { return QApplication::activePopupWidget() != nullptr; }));

@@ -213,11 +213,10 @@ TEST_F(Runtime, FrameworkInitialisationGivesTheApplicationTheProgramsIdentity) {
   auto app = RuntimeNewObject<Application>();
   app->x_SetVersionData_(1, 2, 0, 0, 3, "", "1.2", "Tallyho");
   RuntimeRegisterAppObject_(app);
-  RuntimeSetProgramFiles_(
-      {.pictureFolder = "../share/tallyho",
-       .iconFolders = {root.filePath("missing").toStdString(), root.filePath("icons").toStdString()},
-       .iconName = "tallyho",
-       .desktopFileName = "org.example.tallyho"});
+  RuntimeSetProgramFiles({.pictureFolder = "../share/tallyho",
+                          .iconFolders = {root.filePath("missing").toStdString(), root.filePath("icons").toStdString()},
+                          .iconName = "tallyho",
+                          .desktopFileName = "org.example.tallyho"});
   RunFrameworkInitialization_(RuntimeCreateDelegate(&LateStartup, nullptr, "(  )", 0));
 
   EXPECT_EQ(QCoreApplication::applicationName(), "Tallyho");

@@ -374,6 +374,9 @@ TEST_F(WindowTest, ClosingByTheCloseButtonRunsCloseAndReleasesTheWindow) {
 
 TEST_F(WindowTest, DestroyingAWindowDeletesItsWidgetWhetherBuiltOrNot) {
   Ref<LogWnd> unbuilt = RuntimeNewObject<LogWnd>();
+  EXPECT_EQ(WidgetOf(unbuilt), nullptr) << "asking for the widget makes none";
+  // A setting applied before the window is built makes its Qt side.
+  unbuilt->SetProperty("Title", std::string("Unbuilt"));
   QPointer<QWidget> widget = WidgetOf(unbuilt);
   ASSERT_FALSE(widget.isNull());
   unbuilt.reset();

@@ -6,23 +6,18 @@
 #include <QKeyEvent>
 #include <QTest>
 
+#include "framework/native.h"
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/services.h"
 
 namespace testing_support {
 
-QWidget* WidgetOf(const Ref<Window>& window) {
-  return window ? static_cast<QWidget*>(window->NativeWindow()) : nullptr;
-}
+QWidget* WidgetOf(const Ref<Window>& window) { return window ? (internal::Native::WindowWidget(*window)) : nullptr; }
 
-QWidget* ContentOf(const Ref<Window>& window) {
-  return window ? static_cast<QWidget*>(window->NativeContent()) : nullptr;
-}
+QWidget* ContentOf(const Ref<Window>& window) { return window ? (internal::Native::Content(*window)) : nullptr; }
 
-QWidget* WidgetOf(const Ref<Control>& control) {
-  return control ? static_cast<QWidget*>(control->NativeWidget()) : nullptr;
-}
+QWidget* WidgetOf(const Ref<Control>& control) { return control ? (internal::Native::Widget(*control)) : nullptr; }
 
 void SendKeyWithText(QWidget* widget, int key, const QString& text) {
   QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
