@@ -25,17 +25,13 @@
 #include "framework/gui_thread.h"
 #include "framework/native.h"
 #include "framework/picture.h"
+#include "framework/qt_colour.h"
 #include "framework/qt_controls.h"
 #include "framework/window.h"
 
 namespace {
 
 int dispatchDepth = 0;
-
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(y); });
-}
 
 bool IsPrintable(char32_t c) { return c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0); }
 
@@ -49,7 +45,7 @@ uint32_t ColourProperty(const Object& object, const std::string& name, uint32_t 
 
 void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb) {
   QPalette palette = widget->palette();
-  const QColor colour((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
+  const QColor colour = ToQColor(rgb);
   palette.setColor(QPalette::Active, role, colour);
   palette.setColor(QPalette::Inactive, role, colour);
   widget->setPalette(palette);
@@ -60,14 +56,14 @@ void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb) {
 QFont ControlFont(const Object& object) {
   QFont font = QApplication::font();
   const std::string name = object.TextProperty("FontName");
-  if (SameName(name, "Courier")) {
+  if (EqualsIgnoringAsciiCase(name, "Courier")) {
     font.setFamilies({QStringLiteral("Courier"), QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-  } else if (SameName(name, "times")) {
+  } else if (EqualsIgnoringAsciiCase(name, "times")) {
     font.setFamilies({QStringLiteral("Times")});
     font.setStyleHint(QFont::Serif);
-  } else if (!name.empty() && !SameName(name, "System")) {
+  } else if (!name.empty() && !EqualsIgnoringAsciiCase(name, "System")) {
     font.setFamilies({QString::fromStdString(name)});
   }
   // FontUnit 0, the only unit in use: points of a layout at 72 units per inch, so one point is one logical unit,
@@ -134,14 +130,6 @@ Qt::Alignment HorizontalAlignment(int64_t code) {
     default:  // 0 default and 1 left
       return Qt::AlignLeft;
   }
-}
-
-const ControlEventDecl* FindControlEvent(const ClassInfo& cls, int eventNumber) {
-  for (const ClassInfo* c = &cls; c; c = c->base) {
-    auto it = c->controlEvents.find(eventNumber);
-    if (it != c->controlEvents.end()) return &it->second;
-  }
-  return nullptr;
 }
 
 using KeyDownFn = std::function<bool(const Ref<TextArea>&, const std::string&)>;
@@ -454,7 +442,7 @@ void FillOpaqueBackground(QWidget& widget, const std::weak_ptr<Object>& owner) {
     Ref<Window> window = static_cast<Control&>(*self).OwnerWindow();
     if (window && window->BoolProperty("HasBackgroundColor")) {
       const uint32_t rgb = ColourProperty(*window, "BackgroundColor", 0xffffff);
-      colour = QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
+      colour = ToQColor(rgb);
     }
   }
   QPainter(&widget).fillRect(widget.rect(), colour);
@@ -703,7 +691,7 @@ bool Control::FireEvent(int eventNumber, EventArgs& args) {
   internal::RequireGuiThread("Control.FireEvent");
   Ref<Delegate> handler = RuntimeEventHandler(*this, eventNumber);
   if (!handler) return false;
-  const ControlEventDecl* decl = FindControlEvent(GetClass(), eventNumber);
+  const ControlEventDecl* decl = GetClass().FindControlEvent(eventNumber);
   if (!decl) throw OutOfBoundsException(GetClass().fullName + " has no event " + std::to_string(eventNumber));
   Ref<Object> self = shared_from_this();
   args.sender = self;

@@ -2,14 +2,6 @@
 
 namespace {
 
-const ControlEventDecl* FindControlEvent(const ClassInfo& cls, int eventNumber) {
-  for (const ClassInfo* c = &cls; c; c = c->base) {
-    auto it = c->controlEvents.find(eventNumber);
-    if (it != c->controlEvents.end()) return &it->second;
-  }
-  return nullptr;
-}
-
 // The class of that full name: on the object's own record chain first, so an unregistered fixture class answers too.
 const ClassInfo* FindNamedClass(const Ref<Object>& object, const std::string& fullName) {
   if (object) {
@@ -31,7 +23,7 @@ void RuntimeAddEventHandler(const Ref<Object>& control, int eventNumber, const R
   RequireObject(control, "event handler's control");
   RequireObject(delegate, "event handler's delegate");
   const ClassInfo& cls = control->GetClass();
-  const ControlEventDecl* event = FindControlEvent(cls, eventNumber);
+  const ControlEventDecl* event = cls.FindControlEvent(eventNumber);
   if (!event) {
     throw OutOfBoundsException("class " + cls.fullName + " has no event number " + std::to_string(eventNumber));
   }

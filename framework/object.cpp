@@ -10,14 +10,6 @@ std::atomic<int64_t> liveObjects{0};
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // Function-local so that a ClassRecord() asked for during another file's static initialisation finds it ready.
 struct Registry {
   std::mutex mutex;
@@ -37,6 +29,22 @@ bool ClassInfo::DerivesFrom(const ClassInfo& other) const {
     if (cls == &other) return true;
   }
   return false;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+const ControlEventDecl* ClassInfo::FindControlEvent(int number) const {
+  for (const ClassInfo* cls = this; cls; cls = cls->base) {
+    auto it = cls->controlEvents.find(number);
+    if (it != cls->controlEvents.end()) return &it->second;
+  }
+  return nullptr;
 }
 
 const PropertyDecl* ClassInfo::FindProperty(std::string_view name) const {

@@ -44,6 +44,9 @@ struct ControlEventDecl {
 };
 
 // One record per class: registered once, in the start-up's class list or earlier at its first request.
+// Names of properties, fonts and the like match without regard to the case of ASCII letters.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 struct ClassInfo {
   std::string fullName;                             // "ControlWnd.ControlWnd"
   const ClassInfo* base = nullptr;                  // none for Object
@@ -58,6 +61,7 @@ struct ClassInfo {
 
   bool DerivesFrom(const ClassInfo& other) const;
   const PropertyDecl* FindProperty(std::string_view name) const;  // case-insensitive, bases searched
+  const ControlEventDecl* FindControlEvent(int number) const;     // bases searched; none when unknown
 };
 
 // Registers a class record once; later calls do nothing. Returns the record for chaining. A record that fills the

@@ -25,6 +25,7 @@
 #include "framework/gui_thread.h"
 #include "framework/menu.h"
 #include "framework/native.h"
+#include "framework/qt_colour.h"
 #include "framework/qt_controls.h"
 
 namespace {
@@ -313,7 +314,7 @@ class ContentWidget : public QWidget {
     if (!impl || !impl->window.BoolProperty("HasBackgroundColor")) return;
     const auto rgb = static_cast<uint32_t>(impl->window.IntProperty("BackgroundColor"));
     QPainter painter(this);
-    painter.fillRect(rect(), QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff));
+    painter.fillRect(rect(), ToQColor(rgb));
   }
 
   // Presses on the content itself and those a child control ignores arrive here, in content coordinates.
