@@ -680,7 +680,10 @@ TEST_F(WindowTest, EventsQtDeliversReachTheirEntries) {
       {"Deactivate", "Deactivate"}, {"KeyUp", "KeyUp b"},     {"MouseUp", "MouseUp 250,150"}, {"Resized", "Resized"},
       {"Moved", "Moved"},           {"Minimize", "Minimize"}, {"Maximize", "Maximize"},       {"Restore", "Restore"},
   };
-  for (const auto& [event, expected] : rows) {
+  for (const auto& row : rows) {
+    // Named copies, since clang 14 does not capture structured bindings in a lambda.
+    const char* event = row.first;
+    const std::string expected = row.second;
     SCOPED_TRACE(event);
     const std::weak_ptr<Window> window = BuildDeedWnd(event, Deed::kNothing);
     deeds.armed = true;
