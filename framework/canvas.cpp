@@ -7,7 +7,6 @@
 #include "framework/control_qt.h"
 #include "framework/gui_thread.h"
 #include "framework/native.h"
-#include "framework/picture.h"
 
 namespace {
 

@@ -17,8 +17,11 @@
 #include <utility>
 #include <vector>
 
-#include "framework/control.h"
+#include "framework/delegate.h"
+#include "framework/object.h"
 #include "framework/qt_controls.h"
+
+class Control;
 
 namespace internal {
 
