@@ -49,8 +49,8 @@ class CanvasWidget : public QWidget, public internal::OpaqueBackground {
 
 // A canvas takes the focus only when it allows it; Tab stops there only when it is also a tab stop (RectControl
 // keeps that part).
-void ApplyAllowFocus(Canvas& canvas, CanvasWidget& widget) {
-  widget.setFocusPolicy(!canvas.BoolProperty("AllowFocus")     ? Qt::NoFocus
+void ApplyAllowFocus(Canvas& canvas, CanvasWidget& widget, const std::string& name) {
+  widget.setFocusPolicy(!canvas.BoolProperty(name)             ? Qt::NoFocus
                         : canvas.BoolProperty("TabStop", true) ? Qt::StrongFocus
                                                                : Qt::ClickFocus);
 }

@@ -119,7 +119,7 @@ GeometryKeeper* KeeperOf(const ControlImpl& qt) {
   return qt.widget ? static_cast<GeometryKeeper*>(qt.geometryKeeper.data()) : nullptr;
 }
 
-void ApplyGeometry(Control& control, ControlImpl& qt) {
+void ApplyGeometry(Control& control, ControlImpl& qt, const std::string&) {
   if (GeometryKeeper* keeper = KeeperOf(qt)) {
     keeper->SetListGeometry(QRect(static_cast<int>(control.IntProperty("Left")),
                                   static_cast<int>(control.IntProperty("Top")),
@@ -128,7 +128,7 @@ void ApplyGeometry(Control& control, ControlImpl& qt) {
   }
 }
 
-void ApplyLocks(Control& control, ControlImpl& qt) {
+void ApplyLocks(Control& control, ControlImpl& qt, const std::string&) {
   if (GeometryKeeper* keeper = KeeperOf(qt)) {
     keeper->SetLocks(control.BoolProperty("LockLeft"), control.BoolProperty("LockTop"),
                      control.BoolProperty("LockRight"), control.BoolProperty("LockBottom"));
@@ -142,15 +142,15 @@ internal::Applier OnWidget(F apply) {
 
 // A control that takes the focus at all stops Tab only as a tab stop; one that takes none (a label, a canvas
 // without AllowFocus) stays out. Clicking still focuses a control that is no tab stop.
-void ApplyTabStop(Control& control, QWidget& widget) {
+void ApplyTabStop(Control& control, QWidget& widget, const std::string& name) {
   if (widget.focusPolicy() == Qt::NoFocus) return;
-  widget.setFocusPolicy(control.BoolProperty("TabStop", true) ? Qt::StrongFocus : Qt::ClickFocus);
+  widget.setFocusPolicy(control.BoolProperty(name, true) ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 // Only the widgets that paint a background of their own have one to leave out; fields and buttons keep the setting.
-void ApplyTransparent(Control& control, QWidget& widget) {
+void ApplyTransparent(Control& control, QWidget& widget, const std::string& name) {
   if (auto* background = dynamic_cast<internal::OpaqueBackground*>(&widget)) {
-    background->opaque = !control.BoolProperty("Transparent");
+    background->opaque = !control.BoolProperty(name);
     widget.update();
   }
 }
@@ -227,7 +227,8 @@ QFont ControlFont(const Object& object) {
 }
 
 ControlProperty FontProperty(std::string name, PropType type) {
-  return {{std::move(name), type}, ::OnWidget([](Control& c, QWidget& w) { w.setFont(ControlFont(c)); })};
+  return {{std::move(name), type},
+          ::OnWidget([](Control& c, QWidget& w, const std::string&) { w.setFont(ControlFont(c)); })};
 }
 
 uint32_t ColourProperty(const Object& object, const std::string& name, uint32_t fallback) {
@@ -282,8 +283,9 @@ const ClassInfo& Control::ClassRecord() {
   static const ClassInfo& record = internal::DeclareControlClass(
       "Control", Object::ClassRecord(), nullptr,
       {// Qt's own tools (accessibility, inspection, tests driving the real executable) find the widget by it.
-       {{"Name", P::Text},
-        OnWidget([](Control& c, QWidget& w) { w.setObjectName(QString::fromStdString(c.TextProperty("Name"))); })},
+       {{"Name", P::Text}, OnWidget([](Control& c, QWidget& w, const std::string& name) {
+          w.setObjectName(QString::fromStdString(c.TextProperty(name)));
+        })},
        {{"Index", P::Integer}}});
   return RuntimeRegisterClass(record);
 }
@@ -296,7 +298,7 @@ Ref<Window> Control::OwnerWindow() const {
 void Control::PropertyChanged(const std::string& declaredName) {
   internal::RequireGuiThread("Control.PropertyChanged");
   const ControlProperty* property = FindDeclaration(GetClass(), declaredName);
-  if (property && property->apply) property->apply(*this, *impl_);
+  if (property && property->apply) property->apply(*this, *impl_, property->decl.name);
 }
 
 void Control::ApplyStoredProperties() {
@@ -338,13 +340,14 @@ const ClassInfo& RectControl::ClassRecord() {
        {{"TabStop", P::Boolean}, OnWidget(ApplyTabStop)},
        {{"AllowAutoDeactivate", P::Boolean}},
        {{"Enabled", P::Boolean},
-        OnWidget([](Control& c, QWidget& w) { w.setEnabled(c.BoolProperty("Enabled", true)); })},
-       {{"Tooltip", P::Text},
-        OnWidget([](Control& c, QWidget& w) { w.setToolTip(QString::fromStdString(c.TextProperty("Tooltip"))); })},
+        OnWidget([](Control& c, QWidget& w, const std::string& name) { w.setEnabled(c.BoolProperty(name, true)); })},
+       {{"Tooltip", P::Text}, OnWidget([](Control& c, QWidget& w, const std::string& name) {
+          w.setToolTip(QString::fromStdString(c.TextProperty(name)));
+        })},
        {{"InitialParent", P::Text}},
        {{"Transparent", P::Boolean}, OnWidget(ApplyTransparent)},
        {{"Visible", P::Boolean},
-        OnWidget([](Control& c, QWidget& w) { w.setVisible(c.BoolProperty("Visible", true)); })}});
+        OnWidget([](Control& c, QWidget& w, const std::string& name) { w.setVisible(c.BoolProperty(name, true)); })}});
   return RuntimeRegisterClass(record);
 }
 

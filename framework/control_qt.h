@@ -25,8 +25,9 @@ class Control;
 
 namespace internal {
 
-// What applying a property does to the control's Qt side.
-using Applier = std::function<void(Control& control, ControlImpl& qt)>;
+// What applying a property does to the control's Qt side. It reads the property by the name it is given, the
+// declared one, so that the name is written only in the declaration.
+using Applier = std::function<void(Control& control, ControlImpl& qt, const std::string& name)>;
 
 // One property of a control class: its declaration and its applier (none for a property that is only kept).
 struct ControlProperty {
@@ -38,8 +39,8 @@ struct ControlProperty {
 // (CreateNative applies the stored properties once it has made the widget).
 template <class C, class W, class F>
 Applier OnWidget(F apply) {
-  return [apply](Control& control, ControlImpl& qt) {
-    if (qt.widget) apply(static_cast<C&>(control), static_cast<W&>(*qt.widget));
+  return [apply](Control& control, ControlImpl& qt, const std::string& name) {
+    if (qt.widget) apply(static_cast<C&>(control), static_cast<W&>(*qt.widget), name);
   };
 }
 

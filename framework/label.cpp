@@ -37,14 +37,14 @@ const ClassInfo& Label::ClassRecord() {
       "Label", RectControl::ClassRecord(), [] { return std::make_shared<Label>(); },
       {{{"MultiLine", P::Boolean}},
        {{"Selectable", P::Boolean}},
-       {{"TextAlignment", P::Enumeration}, OnLabel([](Label& label, LabelWidget& widget) {
-          widget.setAlignment(internal::HorizontalAlignment(label.IntProperty("TextAlignment")) | Qt::AlignVCenter);
+       {{"TextAlignment", P::Enumeration}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
+          widget.setAlignment(internal::HorizontalAlignment(label.IntProperty(name)) | Qt::AlignVCenter);
         })},
-       {{"TextColor", P::Colour}, OnLabel([](Label& label, LabelWidget& widget) {
-          internal::SetColour(&widget, QPalette::WindowText, internal::ColourProperty(label, "TextColor", 0));
+       {{"TextColor", P::Colour}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
+          internal::SetColour(&widget, QPalette::WindowText, internal::ColourProperty(label, name, 0));
         })},
-       {{"Value", P::Text}, OnLabel([](Label& label, LabelWidget& widget) {
-          widget.setText(QString::fromStdString(label.TextProperty("Value")));
+       {{"Value", P::Text}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
+          widget.setText(QString::fromStdString(label.TextProperty(name)));
         })},
        internal::FontProperty("Bold", P::Boolean),
        internal::FontProperty("Italic", P::Boolean),

@@ -29,13 +29,14 @@ const ClassInfo& PushButton::ClassRecord() {
   static const ClassInfo& record = internal::DeclareControlClass(
       "PushButton", RectControl::ClassRecord(), [] { return std::make_shared<PushButton>(); },
       {{{"MacButtonStyle", P::Enumeration}},
-       {{"Cancel", P::Boolean}, OnButton([](PushButton& control, QPushButton& button) {
-          if (QShortcut* escape = CancelShortcut(button)) escape->setEnabled(control.BoolProperty("Cancel"));
+       {{"Cancel", P::Boolean}, OnButton([](PushButton& control, QPushButton& button, const std::string& name) {
+          if (QShortcut* escape = CancelShortcut(button)) escape->setEnabled(control.BoolProperty(name));
         })},
-       {{"Default", P::Boolean},
-        OnButton([](PushButton& control, QPushButton& button) { button.setDefault(control.BoolProperty("Default")); })},
-       {{"Caption", P::Text}, OnButton([](PushButton& control, QPushButton& button) {
-          button.setText(QString::fromStdString(control.TextProperty("Caption")));
+       {{"Default", P::Boolean}, OnButton([](PushButton& control, QPushButton& button, const std::string& name) {
+          button.setDefault(control.BoolProperty(name));
+        })},
+       {{"Caption", P::Text}, OnButton([](PushButton& control, QPushButton& button, const std::string& name) {
+          button.setText(QString::fromStdString(control.TextProperty(name)));
         })},
        internal::FontProperty("Bold", P::Boolean),
        internal::FontProperty("Italic", P::Boolean),

@@ -46,38 +46,38 @@ internal::Applier OnField(F apply) {
 const ClassInfo& TextArea::ClassRecord() {
   static const ClassInfo& record = internal::DeclareControlClass(
       "TextArea", RectControl::ClassRecord(), [] { return std::make_shared<TextArea>(); },
-      {{{"BackgroundColor", P::Colour}, OnField([](TextArea& area, FieldWidget& field) {
-          internal::SetColour(&field, QPalette::Base, internal::ColourProperty(area, "BackgroundColor", 0xffffff));
+      {{{"BackgroundColor", P::Colour}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          internal::SetColour(&field, QPalette::Base, internal::ColourProperty(area, name, 0xffffff));
         })},
-       {{"HasBorder", P::Boolean}, OnField([](TextArea& area, FieldWidget& field) {
-          field.setFrameShape(area.BoolProperty("HasBorder") ? QFrame::StyledPanel : QFrame::NoFrame);
+       {{"HasBorder", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          field.setFrameShape(area.BoolProperty(name) ? QFrame::StyledPanel : QFrame::NoFrame);
         })},
        {{"Format", P::Text}},
-       {{"HideSelection", P::Boolean}, OnField([](TextArea& area, FieldWidget& field) {
-          internal::ApplySelectionColours(&field, area.BoolProperty("HideSelection"));
+       {{"HideSelection", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          internal::ApplySelectionColours(&field, area.BoolProperty(name));
         })},
        {{"LineHeight", P::Double}},
        {{"LineSpacing", P::Double}},
        {{"MultiLine", P::Boolean}},
        // Without a horizontal bar the text wraps at the field's width.
-       {{"HasHorizontalScrollbar", P::Boolean}, OnField([](TextArea& area, FieldWidget& field) {
-          const bool bar = area.BoolProperty("HasHorizontalScrollbar");
+       {{"HasHorizontalScrollbar", P::Boolean},
+        OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          const bool bar = area.BoolProperty(name);
           field.setHorizontalScrollBarPolicy(bar ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
           field.setLineWrapMode(bar ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         })},
-       {{"HasVerticalScrollbar", P::Boolean}, OnField([](TextArea& area, FieldWidget& field) {
-          field.setVerticalScrollBarPolicy(area.BoolProperty("HasVerticalScrollbar") ? Qt::ScrollBarAlwaysOn
-                                                                                     : Qt::ScrollBarAlwaysOff);
+       {{"HasVerticalScrollbar", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          field.setVerticalScrollBarPolicy(area.BoolProperty(name) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
         })},
        {{"AllowStyledText", P::Boolean}},
        // The selection colours follow the text colour when the field hides its selection.
-       {{"TextColor", P::Colour}, OnField([](TextArea& area, FieldWidget& field) {
-          internal::SetColour(&field, QPalette::Text, internal::ColourProperty(area, "TextColor", 0));
+       {{"TextColor", P::Colour}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          internal::SetColour(&field, QPalette::Text, internal::ColourProperty(area, name, 0));
           if (area.GetProperty("HideSelection"))
             internal::ApplySelectionColours(&field, area.BoolProperty("HideSelection"));
         })},
-       {{"AllowFocusRing", P::Boolean}, OnField([](TextArea& area, FieldWidget& field) {
-          internal::ShowFocusRing(&field, area.BoolProperty("AllowFocusRing"));
+       {{"AllowFocusRing", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          internal::ShowFocusRing(&field, area.BoolProperty(name));
         })},
        internal::FontProperty("Bold", P::Boolean),
        internal::FontProperty("Italic", P::Boolean),
@@ -85,20 +85,23 @@ const ClassInfo& TextArea::ClassRecord() {
        internal::FontProperty("FontSize", P::Single),
        internal::FontProperty("FontUnit", P::ByteEnumeration),
        internal::FontProperty("Underline", P::Boolean),
-       {{"Value", P::Text}, OnField([](TextArea& area, FieldWidget&) { area.Text(area.TextProperty("Value")); })},
-       {{"AllowTabs", P::Boolean},
-        OnField([](TextArea& area, FieldWidget& field) { field.setTabChangesFocus(!area.BoolProperty("AllowTabs")); })},
-       {{"TextAlignment", P::Enumeration}, OnField([](TextArea& area, FieldWidget& field) {
-          ApplyFieldAlignment(&field, internal::HorizontalAlignment(area.IntProperty("TextAlignment")));
+       {{"Value", P::Text},
+        OnField([](TextArea& area, FieldWidget&, const std::string& name) { area.Text(area.TextProperty(name)); })},
+       {{"AllowTabs", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          field.setTabChangesFocus(!area.BoolProperty(name));
+        })},
+       {{"TextAlignment", P::Enumeration}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          ApplyFieldAlignment(&field, internal::HorizontalAlignment(area.IntProperty(name)));
         })},
        {{"AllowSpellChecking", P::Boolean}},
-       {{"MaximumCharactersAllowed", P::Integer}, OnField([](TextArea& area, FieldWidget& field) {
-          field.limit = std::max<int64_t>(0, area.IntProperty("MaximumCharactersAllowed"));
+       {{"MaximumCharactersAllowed", P::Integer},
+        OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          field.limit = std::max<int64_t>(0, area.IntProperty(name));
         })},
        {{"ValidationMask", P::Text}},
        // Read-only keeps selection by mouse and keyboard, so copy still works.
-       {{"ReadOnly", P::Boolean}, OnField([](TextArea& area, FieldWidget& field) {
-          field.setReadOnly(area.BoolProperty("ReadOnly"));
+       {{"ReadOnly", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
+          field.setReadOnly(area.BoolProperty(name));
           if (field.isReadOnly())
             field.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         })},

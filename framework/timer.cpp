@@ -13,7 +13,7 @@ using P = PropType;
 using TimerActionFn = std::function<void(const Ref<Timer>&)>;
 
 // Setting either starts the timer again (or stops it).
-void Restart(Control& timer, ControlImpl&) { static_cast<Timer&>(timer).Reset(); }
+void Restart(Control& timer, ControlImpl&, const std::string&) { static_cast<Timer&>(timer).Reset(); }
 
 }  // namespace
 
