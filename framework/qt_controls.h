@@ -21,6 +21,11 @@
 // nothing into such a field.
 std::optional<std::string> FrameworkKeyText(const QKeyEvent& event);
 
+namespace internal {
+// A character that types as itself: no control character (C0, DEL or C1).
+bool IsPrintable(char32_t c);
+}  // namespace internal
+
 // While a handler runs inside a Qt event of one of our objects, a control released by that handler must not
 // delete the object whose event is still on the stack: it is hidden and deleted once the event loop gets back.
 class QtDispatchScope {
@@ -43,6 +48,8 @@ QString InsideText(const std::string& text);  // CR LF, CR or LF all become one 
 int64_t OutsideLength(const QString& plain, int from, int to);
 int OutsidePositionToInside(const QString& plain, int64_t position);
 
+// A control's Qt side: its widget (none for a timer), the keeper of the widget's geometry, and a timer's QTimer.
+// Going, it releases them through ReleaseQtObject.
 struct ControlImpl {
   QPointer<QWidget> widget;
   QPointer<QObject> geometryKeeper;

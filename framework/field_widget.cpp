@@ -1,0 +1,293 @@
+#include "framework/field_widget.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPointer>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "framework/control_qt.h"
+#include "framework/qt_controls.h"
+
+using internal::FieldWidget;
+using internal::IsPrintable;
+
+namespace {
+
+// A text this long takes a noticeable time to lay out or to read (about half a second for a paste), so work on it
+// shows the busy cursor.
+constexpr int kLargeText = 256 * 1024;
+
+}  // namespace
+
+// A zero timer fires once the work and what it queued (layout, painting) have run.
+void internal::ShowBusyUntilIdle() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QTimer::singleShot(0, qApp, [] { QApplication::restoreOverrideCursor(); });
+}
+
+namespace {
+
+// A field paints its own background, and its border in device pixels; its viewport paints nothing beneath the
+// text. At a fractional scale (125 %, 150 %) a logical unit is no whole number of device pixels, and Qt rounds a
+// widget's clip, its painter's origin and its children's geometry each its own way: the style's one-pixel line at
+// the field's last column landed on a pixel that the viewport covered too (and painted over), or just outside the
+// field's clip. The border here takes the outermost device pixels of the field's edges rounded as Qt rounds its clip
+// (halves up), one logical unit thick rounded to whole pixels, and nothing paints over it.
+class FieldBorder : public QObject {
+ public:
+  explicit FieldBorder(QPlainTextEdit* field) : QObject(field), field_(field) {
+    field->setBackgroundRole(QPalette::Base);
+    field->setAutoFillBackground(true);
+    field->viewport()->setAutoFillBackground(false);
+    field->installEventFilter(this);
+  }
+
+ protected:
+  // The field's own paint event draws only its frame, which this replaces.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != field_ || event->type() != QEvent::Paint || field_->frameShape() == QFrame::NoFrame) return false;
+    QPainter painter(field_);
+    const QRectF device = painter.deviceTransform().mapRect(QRectF(field_->rect()));
+    const int left = static_cast<int>(std::floor(device.left() + 0.5));
+    const int top = static_cast<int>(std::floor(device.top() + 0.5));
+    const int right = static_cast<int>(std::floor(device.right() + 0.5));
+    const int bottom = static_cast<int>(std::floor(device.bottom() + 0.5));
+    const int line = std::max(1, static_cast<int>(std::lround(field_->devicePixelRatioF())));
+    painter.setWorldTransform(painter.deviceTransform().inverted(), true);
+    const QColor colour = field_->palette().color(QPalette::Mid);
+    painter.fillRect(QRect(left, top, right - left, line), colour);
+    painter.fillRect(QRect(left, bottom - line, right - left, line), colour);
+    painter.fillRect(QRect(left, top, line, bottom - top), colour);
+    painter.fillRect(QRect(right - line, top, line, bottom - top), colour);
+    return true;
+  }
+
+ private:
+  QPlainTextEdit* field_;
+};
+
+// Ctrl without Alt makes a shortcut; Ctrl with Alt is how some systems report AltGr, which types.
+bool IsShortcut(const QKeyEvent& e) {
+  return (e.modifiers() & Qt::ControlModifier) && !(e.modifiers() & Qt::AltModifier);
+}
+
+// What Qt would insert for the key: its text, when that starts with a printable character. Named keys
+// (Backspace, Tab, Return, arrows...) carry no such text and keep their own key texts.
+QString InsertableText(const QKeyEvent& e) {
+  const QString text = e.text();
+  if (text.isEmpty() || !IsPrintable(text.toUcs4().value(0))) return {};
+  return text;
+}
+
+}  // namespace
+
+FieldWidget::FieldWidget(QWidget* parent, std::weak_ptr<Object> control, int keyDownEvent)
+    : QPlainTextEdit(parent), control_(std::move(control)), keyDownEvent_(keyDownEvent) {
+  setTabChangesFocus(true);
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  new FieldBorder(this);
+}
+
+// KeyDown comes before the field sees the key, Tab included (QWidget::event moves the focus before
+// keyPressEvent would see it). In a field with a KeyDown binding, every text that typing would insert meets
+// KeyDown one character at a time, however it arrives: with Alt or Meta held, as several characters in one key
+// event, or as an input method's commit (dead keys, compose). Otherwise such text would slip past the filter.
+bool FieldWidget::event(QEvent* e) {
+  if (e->type() == QEvent::KeyPress && HasKeyDown()) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    if (const QString typed = InsertableText(*key); !typed.isEmpty()) {
+      return IsShortcut(*key) ? ForwardWithoutText(*key) : TypeThroughKeyDown(*key, typed);
+    }
+    if (std::optional<std::string> text = FrameworkKeyText(*key)) {
+      QPointer<FieldWidget> alive(this);
+      EventArgs args;
+      args.key = *text;
+      const bool dropped = internal::FireFromQt(control_, keyDownEvent_, args);
+      if (!alive || control_.expired()) return true;
+      if (dropped) {
+        key->accept();
+        return true;
+      }
+    }
+  } else if (e->type() == QEvent::InputMethod && HasKeyDown()) {
+    auto* input = static_cast<QInputMethodEvent*>(e);
+    if (!input->commitString().isEmpty()) return CommitThroughKeyDown(*input);
+  }
+  return QPlainTextEdit::event(e);
+}
+
+// The character limit holds for typed text only; a paste goes in whole.
+void FieldWidget::keyPressEvent(QKeyEvent* e) {
+  if (limit > 0 && !isReadOnly() && WouldExceedLimit(*e)) {
+    e->accept();
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(e);
+}
+
+void FieldWidget::insertFromMimeData(const QMimeData* source) {
+  if (source && source->hasText() && source->text().size() >= kLargeText) ShowBusyUntilIdle();
+  QPlainTextEdit::insertFromMimeData(source);
+}
+
+bool FieldWidget::HasKeyDown() const {
+  Ref<Object> self = control_.lock();
+  return self && RuntimeEventHandler(*self, keyDownEvent_);
+}
+
+// Runs KeyDown for each character of `typed`; gives the characters it let through, or none once the handler
+// has done away with the field or its control.
+std::optional<QString> FieldWidget::PassedByKeyDown(const QString& typed) {
+  QPointer<FieldWidget> alive(this);
+  QString passed;
+  for (const char32_t c : typed.toUcs4()) {
+    const QString character = QString::fromUcs4(&c, 1);
+    EventArgs args;
+    args.key = character.toStdString();
+    const bool dropped = internal::FireFromQt(control_, keyDownEvent_, args);
+    if (!alive || control_.expired()) return std::nullopt;
+    if (!dropped) passed += character;
+  }
+  return passed;
+}
+
+bool FieldWidget::TypeThroughKeyDown(QKeyEvent& key, const QString& typed) {
+  const std::optional<QString> passed = PassedByKeyDown(typed);
+  key.accept();
+  if (!passed || passed->isEmpty()) return true;
+  // A plain key that passed goes in as itself. Otherwise each character that passed goes in as a plain key of its
+  // own, so that the character limit counts them one by one (it lets combinations with Meta through).
+  const bool plain = !(key.modifiers() & (Qt::AltModifier | Qt::MetaModifier));
+  if (plain && *passed == typed && passed->toUcs4().size() == 1) return QPlainTextEdit::event(&key);
+  for (const char32_t c : passed->toUcs4()) {
+    QKeyEvent one(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&c, 1));
+    keyPressEvent(&one);
+  }
+  return true;
+}
+
+// A shortcut's text is never typed into a filtered field (Qt would insert it for, say, Ctrl+Meta+Z); without
+// the text the field still does what the combination means to it (copy, select all, word moves).
+bool FieldWidget::ForwardWithoutText(QKeyEvent& key) {
+  QKeyEvent bare(key.type(), key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
+                 key.nativeModifiers(), QString(), key.isAutoRepeat(), key.count(), key.device());
+  const bool handled = QPlainTextEdit::event(&bare);
+  key.setAccepted(bare.isAccepted());
+  return handled;
+}
+
+// The commit keeps what KeyDown let through, cut at the character limit as typing would be; the input method's
+// pre-edit text (the dead key still waiting) is kept as it is.
+bool FieldWidget::CommitThroughKeyDown(QInputMethodEvent& input) {
+  std::optional<QString> passed = PassedByKeyDown(input.commitString());
+  if (!passed) return true;
+  if (limit > 0) {
+    int64_t room = RoomLeft();
+    QString fitting;
+    for (const char32_t c : passed->toUcs4()) {
+      const QString character = QString::fromUcs4(&c, 1);
+      room -= OutsideLength(character, 0, static_cast<int>(character.size()));
+      if (room < 0) break;
+      fitting += character;
+    }
+    passed = fitting;
+  }
+  QInputMethodEvent filtered(input.preeditString(), input.attributes());
+  filtered.setCommitString(*passed, input.replacementStart(), input.replacementLength());
+  const bool handled = QPlainTextEdit::event(&filtered);
+  input.setAccepted(filtered.isAccepted());
+  return handled;
+}
+
+bool FieldWidget::WouldExceedLimit(const QKeyEvent& e) const {
+  if (e.modifiers() & (Qt::ControlModifier | Qt::MetaModifier) && !(e.modifiers() & Qt::AltModifier)) return false;
+  int64_t added = 0;
+  if (e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter) {
+    added = 2;
+  } else if (e.key() == Qt::Key_Tab) {
+    added = tabChangesFocus() ? 0 : 1;
+  } else {
+    const QString text = e.text();
+    if (text.isEmpty() || !IsPrintable(text.toUcs4().value(0))) return false;
+    added = OutsideLength(text, 0, static_cast<int>(text.size()));
+  }
+  if (added == 0) return false;
+  return added > RoomLeft();
+}
+
+// Characters that may still be typed: the limit less the text that stays (a selection is typed over).
+int64_t FieldWidget::RoomLeft() const {
+  const QString plain = document()->toRawText();
+  const QTextCursor cursor = textCursor();
+  const int64_t length = OutsideLength(plain, 0, static_cast<int>(plain.size()));
+  const int64_t selected = OutsideLength(plain, cursor.selectionStart(), cursor.selectionEnd());
+  return limit - (length - selected);
+}
+
+namespace {
+
+// The styles show the keyboard focus on a field faintly or not at all (Fusion draws none), nor always on a button:
+// this frame in the highlight colour lies over the control's edge while the control has the focus.
+class FocusRing : public QWidget {
+ public:
+  explicit FocusRing(QWidget* target) : QWidget(target) {
+    setObjectName(QStringLiteral("FocusRing"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(target->rect());
+    setVisible(target->hasFocus());
+    target->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != parent()) return false;
+    if (event->type() == QEvent::FocusIn) {
+      raise();
+      show();
+    } else if (event->type() == QEvent::FocusOut) {
+      hide();
+    } else if (event->type() == QEvent::Resize) {
+      setGeometry(parentWidget()->rect());
+    }
+    return false;
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+  }
+};
+
+}  // namespace
+
+void internal::ShowFocusRing(QWidget* widget, bool show) {
+  // By name: FocusRing declares no meta-object of its own, so a search by type would find any child widget.
+  QWidget* ring = widget->findChild<QWidget*>(QStringLiteral("FocusRing"), Qt::FindDirectChildrenOnly);
+  if (show && !ring) new FocusRing(widget);
+  if (!show) delete ring;
+}
+
+void internal::ApplySelectionColours(QWidget* field, bool hide) {
+  QPalette palette = field->palette();
+  palette.setBrush(QPalette::Inactive, QPalette::Highlight,
+                   hide ? QBrush(Qt::transparent) : palette.brush(QPalette::Active, QPalette::Highlight));
+  palette.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+                   hide ? palette.brush(QPalette::Inactive, QPalette::Text)
+                        : palette.brush(QPalette::Active, QPalette::HighlightedText));
+  field->setPalette(palette);
+}
+
+// A button's handler may read the window's fields, as Calculate does: with a large text among them it may run long.
+bool internal::WindowHoldsLargeText(const QWidget& widget) {
+  const QList<FieldWidget*> fields = widget.window()->findChildren<FieldWidget*>();
+  return std::any_of(fields.begin(), fields.end(),
+                     [](const FieldWidget* field) { return field->document()->characterCount() >= kLargeText; });
+}

@@ -1,0 +1,60 @@
+// Internal to the framework: the Qt widget behind a TextArea, with what it needs around it: its KeyDown filter and
+// character limit, its border, the focus ring (buttons wear it too), its selection colours and the busy cursor for
+// large texts. TextArea's properties and operations are in text_area.cpp; this knows no property names.
+#pragma once
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "framework/object.h"
+
+namespace internal {
+
+// A plain-text widget: its layout grows linearly with the text, where the rich-text one grows faster, and it still
+// keeps character formats (bold) and the document's alignment option. It holds its control only weakly.
+class FieldWidget : public QPlainTextEdit {
+ public:
+  // Made wrapping at its width, without scroll bars, with Tab moving the focus, and with its own border. Typed
+  // keys go through the control's event of that number (TextArea's KeyDown) when a delegate is bound to it.
+  FieldWidget(QWidget* parent, std::weak_ptr<Object> control, int keyDownEvent);
+  int64_t limit = 0;  // MaximumCharactersAllowed for typed text; 0 is none
+
+ protected:
+  bool event(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void insertFromMimeData(const QMimeData* source) override;
+
+ private:
+  bool HasKeyDown() const;
+  std::optional<QString> PassedByKeyDown(const QString& typed);
+  bool TypeThroughKeyDown(QKeyEvent& key, const QString& typed);
+  bool ForwardWithoutText(QKeyEvent& key);
+  bool CommitThroughKeyDown(QInputMethodEvent& input);
+  bool WouldExceedLimit(const QKeyEvent& e) const;
+  int64_t RoomLeft() const;
+
+  std::weak_ptr<Object> control_;
+  int keyDownEvent_;
+};
+
+// Puts the focus ring on a field or button, or takes it away.
+void ShowFocusRing(QWidget* widget, bool show);
+
+// A field that hides its selection draws it, while it has no focus, as plain text; one that keeps it draws it as
+// it does with the focus.
+void ApplySelectionColours(QWidget* field, bool hide);
+
+// The busy cursor until the event loop is idle again.
+void ShowBusyUntilIdle();
+
+// Whether a field of the widget's window holds a text large enough that work on it shows the busy cursor.
+bool WindowHoldsLargeText(const QWidget& widget);
+
+}  // namespace internal

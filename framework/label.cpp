@@ -1,0 +1,67 @@
+#include "framework/label.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "framework/control_qt.h"
+#include "framework/gui_thread.h"
+#include "framework/native.h"
+
+namespace {
+
+using P = PropType;
+
+// A label never takes a press, so that it reaches the window beneath.
+class LabelWidget : public QLabel, public internal::OpaqueBackground {
+ public:
+  LabelWidget(QWidget* parent, std::weak_ptr<Object> control)
+      : QLabel(parent), internal::OpaqueBackground(std::move(control)) {}
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    if (opaque) FillBackground(*this);
+    QLabel::paintEvent(e);
+  }
+  void mousePressEvent(QMouseEvent* e) override { e->ignore(); }
+};
+
+template <class F>
+internal::Applier OnLabel(F apply) {
+  return internal::OnWidget<Label, LabelWidget>(apply);
+}
+
+}  // namespace
+
+const ClassInfo& Label::ClassRecord() {
+  static const ClassInfo& record = internal::DeclareControlClass(
+      "Label", RectControl::ClassRecord(), [] { return std::make_shared<Label>(); },
+      {{{"MultiLine", P::Boolean}},
+       {{"Selectable", P::Boolean}},
+       {{"TextAlignment", P::Enumeration}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
+          widget.setAlignment(internal::HorizontalAlignment(label.IntProperty(name)) | Qt::AlignVCenter);
+        })},
+       {{"TextColor", P::Colour}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
+          internal::SetColour(&widget, QPalette::WindowText, internal::ColourProperty(label, name, 0));
+        })},
+       {{"Value", P::Text}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
+          widget.setText(QString::fromStdString(label.TextProperty(name)));
+        })},
+       internal::FontProperty("Bold", P::Boolean),
+       internal::FontProperty("Italic", P::Boolean),
+       internal::FontProperty("Underline", P::Boolean),
+       internal::FontProperty("FontName", P::Text),
+       internal::FontProperty("FontSize", P::Single),
+       internal::FontProperty("FontUnit", P::ByteEnumeration),
+       {{"DataSource", P::Text}},
+       {{"DataField", P::Text}}});
+  return RuntimeRegisterClass(record);
+}
+
+void Label::CreateNative(const internal::NativeParent& parent) {
+  internal::RequireGuiThread("Label.New");
+  auto* label = new LabelWidget(parent.widget, weak_from_this());
+  label->setTextFormat(Qt::PlainText);
+  label->setFocusPolicy(Qt::NoFocus);
+  internal::AttachWidget(*impl_, label);
+  ApplyStoredProperties();
+}
