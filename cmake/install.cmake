@@ -27,10 +27,8 @@ if(NOT CMAKE_INSTALL_BINDIR STREQUAL "bin" OR NOT CMAKE_INSTALL_DATADIR STREQUAL
 endif()
 
 install(TARGETS Pallastrovane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# Each picture with its double-size variant, which screens above 1x draw.
-install(FILES ${PALL_RESOURCES}/Question48.jpg ${PALL_RESOURCES}/PallSmall.png ${PALL_RESOURCES}/Pall.png
-              ${PALL_RESOURCES}/Question48@2x.jpg ${PALL_RESOURCES}/PallSmall@2x.png ${PALL_RESOURCES}/Pall@2x.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/pallastrovane)
+# The pictures listed in the root CMakeLists.txt, with their double-size variants.
+install(FILES ${RESOURCE_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/pallastrovane)
 
 # Desktop integration follows the freedesktop.org layout, which Windows has no use for.
 if(NOT WIN32)

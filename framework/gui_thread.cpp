@@ -5,14 +5,14 @@
 #include <string>
 
 #include "framework/object.h"
-#include "framework/runtime.h"
+#include "framework/qt_application.h"
 
 namespace internal {
 
 void RequireGuiThread(const char* operation) {
   // Without an application every widget, timer and message box would end the process through Qt's fatal error, so
   // the first operation makes it; its thread becomes the GUI thread.
-  EnsureQtApplication_();
+  EnsureQtApplication();
   const QCoreApplication* app = QCoreApplication::instance();
   if (QThread::currentThread() != app->thread()) {
     throw ThreadAccessingUIException(std::string(operation) + " called from a thread other than the GUI thread");

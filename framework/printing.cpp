@@ -11,6 +11,7 @@
 
 #include "framework/gui_thread.h"
 #include "framework/native.h"
+#include "framework/qt_printing.h"
 
 namespace {
 
@@ -34,10 +35,12 @@ bool PrintTextAreaBlock(const Ref<TextArea>& field, int width, int height) {
   QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dialog(&printer, nullptr);
   if (dialog.exec() != QDialog::Accepted) return false;
-  return DrawTextAreaBlock(field, &printer, printer.resolution() / 72.0, width, height);
+  return internal::DrawTextAreaBlock(field, &printer, printer.resolution() / 72.0, width, height);
 }
 
-bool DrawTextAreaBlock(const Ref<TextArea>& field, void* paintDevice, double unitsPerPoint, int width, int height) {
+namespace internal {
+
+bool DrawTextAreaBlock(const Ref<TextArea>& field, QPaintDevice* device, double unitsPerPoint, int width, int height) {
   internal::RequireGuiThread("TextArea.Print");
   RequireObject(field, "field");
   QTextDocument* source = FieldDocument(*field);
@@ -48,9 +51,11 @@ bool DrawTextAreaBlock(const Ref<TextArea>& field, void* paintDevice, double uni
   std::unique_ptr<QTextDocument> document(source->clone());
   document->setTextWidth(width);
   QPainter painter;
-  if (!painter.begin(static_cast<QPaintDevice*>(paintDevice))) return false;
+  if (!painter.begin(device)) return false;
   painter.scale(unitsPerPoint, unitsPerPoint);
   document->drawContents(&painter, QRectF(0, 0, width, height));
   painter.end();
   return true;
 }
+
+}  // namespace internal

@@ -43,8 +43,7 @@ size_t FixedWidth(PropType type) {
   return 0;
 }
 
-}  // namespace
-
+// Encodes one value as the format stores it.
 std::string EncodePropertyValue(const TypedValue& value) {
   std::string out;
   switch (value.type) {
@@ -86,6 +85,8 @@ std::string EncodePropertyValue(const TypedValue& value) {
   }
   return out;
 }
+
+}  // namespace
 
 PropertyList::PropertyList(std::initializer_list<PropertyEntry> entries) {
   for (const PropertyEntry& entry : entries) {

@@ -47,9 +47,6 @@ class PropertyList {
   std::string bytes_;
 };
 
-// Encodes one value as the format stores it.
-std::string EncodePropertyValue(const TypedValue& value);
-
 // Sets every entry's property on the target, in stored order. A key that names no property of the target's class
 // or its bases, a list that ends inside a key or a value, or a text count beyond the end raises
 // UnsupportedFormatException naming the target's class and the key; no byte past the end is read, and entries

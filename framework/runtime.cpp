@@ -1,15 +1,12 @@
 #include "framework/runtime.h"
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QIcon>
 #include <cstdio>
 #include <exception>
 #include <typeinfo>
 
+#include "framework/qt_application.h"
 #include "framework/services.h"
 #include "framework/window.h"
 
@@ -26,10 +23,8 @@ struct RuntimeState {
   ProgramFiles files;
   std::vector<std::function<void()>> finalizers;
   bool supportsHiDPI = false;
-  bool quitRequested = false;
+  // Sticks after an unhandled exception or a failed finaliser: a later Quit does not make the run a success.
   bool unhandled = false;
-  bool loopRunning = false;
-  int32_t exitCode = 0;
 };
 
 RuntimeState& State() {
@@ -43,11 +38,22 @@ constexpr const char* kLateStartupSignature = "(  )";
 
 // Ends the run with exit code 1, whether or not the event loop has started.
 void EndAfterUnhandled() {
-  RuntimeState& state = State();
-  state.unhandled = true;
-  state.exitCode = 1;
-  state.quitRequested = true;
-  if (state.loopRunning) QCoreApplication::exit(1);
+  State().unhandled = true;
+  internal::RequestQuit(1);
+}
+
+// The Qt application shows the registered application object's name and version and the program's files.
+void PublishProgramIdentity() {
+  const RuntimeState& state = State();
+  internal::ProgramIdentity identity;
+  identity.iconFolders = state.files.iconFolders;
+  identity.iconName = state.files.iconName;
+  identity.desktopFileName = state.files.desktopFileName;
+  if (state.app) {
+    identity.name = state.app->PackageInfo();
+    identity.version = state.app->ShortVersion();
+  }
+  internal::SetProgramIdentity(std::move(identity));
 }
 
 std::string TypeName(const std::exception& e) {
@@ -208,91 +214,44 @@ void Application::x_SetVersionData_(int64_t major, int64_t minor, int64_t bug, i
   longVersion_ = longVersion;
   shortVersion_ = shortVersion;
   packageInfo_ = packageInfo;
+  if (State().app.get() == this) PublishProgramIdentity();
 }
 
 bool Application::IsEventImplemented(const std::string& eventName) {
   return RuntimeIsEventHandled_(weak_from_this().lock(), GetClass().fullName, eventName, true);
 }
 
-void RuntimeRegisterAppObject_(const Ref<Application>& app) { State().app = RequireObject(app, "application object"); }
+void RuntimeRegisterAppObject_(const Ref<Application>& app) {
+  State().app = RequireObject(app, "application object");
+  PublishProgramIdentity();
+}
 
 Ref<Application> RuntimeAppObject() { return State().app; }
 
-void RuntimeSetProgramFiles(const ProgramFiles& files) { State().files = files; }
+void RuntimeSetProgramFiles(const ProgramFiles& files) {
+  State().files = files;
+  PublishProgramIdentity();
+}
 
 const ProgramFiles& RuntimeProgramFiles() { return State().files; }
-
-namespace {
-
-// Every size of the program's themed icon that is found, so that the window manager can pick a sharp one.
-QIcon ProgramIcon(const ProgramFiles& files) {
-  QIcon icon;
-  if (files.iconName.empty()) return icon;
-  const QDir exeDir(QCoreApplication::applicationDirPath());
-  const QString fileName = QString::fromStdString(files.iconName) + QStringLiteral(".png");
-  for (const std::string& folder : files.iconFolders) {
-    const QDir hicolor(exeDir.filePath(QString::fromStdString(folder) + QStringLiteral("/hicolor")));
-    for (const QString& size : hicolor.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-      const QFileInfo file(hicolor.filePath(size + QStringLiteral("/apps/") + fileName));
-      if (file.isFile()) icon.addFile(file.filePath());
-    }
-    // The first folder that has the icon wins: the build tree's copy before an older installed one.
-    if (!icon.isNull()) break;
-  }
-  return icon;
-}
-
-// The application object's name and the program's icon and desktop entry, for every window and message box.
-void ApplyProgramIdentity() {
-  const RuntimeState& state = State();
-  if (state.app && !state.app->PackageInfo().empty()) {
-    QCoreApplication::setApplicationName(QString::fromStdString(state.app->PackageInfo()));
-    QCoreApplication::setApplicationVersion(QString::fromStdString(state.app->ShortVersion()));
-  }
-  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-  QGuiApplication::setDesktopFileName(QString::fromStdString(state.files.desktopFileName));
-  const QIcon icon = ProgramIcon(state.files);
-  if (!icon.isNull()) QGuiApplication::setWindowIcon(icon);
-}
-
-}  // namespace
-
-void EnsureQtApplication_() {
-  if (QCoreApplication::instance()) return;
-  // Qt keeps references to argc and argv for the application's life. The application itself is never deleted:
-  // windows may outlive the finalisers, and a widget destroyed after its QApplication crashes.
-  // The application object's name stands in for the program's name; the start-up passes no argument vector.
-  static int argc = 1;
-  static std::string name = RuntimeAppObject() ? RuntimeAppObject()->PackageInfo() : std::string();
-  static char* argv[] = {name.data(), nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
-  ApplyProgramIdentity();
-}
 
 void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup) {
   RequireObject(lateStartup, "late start-up delegate");
   if (lateStartup->Signature() != kLateStartupSignature) {
     throw TypeMismatchException("late start-up " + lateStartup->Signature() + " is not " + kLateStartupSignature);
   }
-  EnsureQtApplication_();
-  ApplyProgramIdentity();
+  internal::EnsureQtApplication();
+  internal::ApplyProgramIdentity();
   RuntimeAddFinalizer(&ReleaseLiveWindows);
   lateStartup->Call<void>();
 }
 
 void RuntimeRun_() {
-  RuntimeState& state = State();
-  if (state.quitRequested) return;
+  if (internal::QuitRequested()) return;
   if (!QCoreApplication::instance()) {
     throw NilObjectException("the event loop has no application: the framework is not initialised");
   }
-  struct Running {
-    RuntimeState& state;
-    explicit Running(RuntimeState& s) : state(s) { state.loopRunning = true; }
-    ~Running() { state.loopRunning = false; }
-  } running(state);
-  QCoreApplication::exec();
+  internal::RunEventLoop();
 }
 
 void UnhandledException_(const RuntimeException& exception) {
@@ -325,23 +284,14 @@ void RuntimePerformFinalizers() {
   }
 }
 
-int32_t RuntimeExit() {
-  const RuntimeState& state = State();
-  return state.unhandled ? 1 : state.exitCode;
-}
+int32_t RuntimeExit() { return State().unhandled ? 1 : internal::RequestedExitCode(); }
 
-void RuntimeRequestQuit(int code) {
-  RuntimeState& state = State();
-  state.exitCode = code;
-  state.quitRequested = true;
-  if (state.loopRunning) QCoreApplication::exit(code);
-}
+void RuntimeRequestQuit(int code) { internal::RequestQuit(code); }
 
-bool RuntimeQuitRequested() { return State().quitRequested; }
+bool RuntimeQuitRequested() { return internal::QuitRequested(); }
 
 void RuntimeResetForTesting() {
-  RuntimeState& state = State();
-  const bool loopRunning = state.loopRunning;
-  state = RuntimeState{};
-  state.loopRunning = loopRunning;
+  State() = RuntimeState{};
+  internal::ResetQuitState();
+  PublishProgramIdentity();
 }

@@ -90,9 +90,6 @@ const ProgramFiles& RuntimeProgramFiles();
 // program's icon and desktop entry, registers the framework's finaliser and runs the late start-up once before
 // returning. A failure of the late start-up passes out of this call.
 void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup);
-// Makes the Qt application when none exists yet, as RunFrameworkInitialization_ does. Every operation on a window,
-// control or message box calls it (through internal::RequireGuiThread), so none of them meets a process without one.
-void EnsureQtApplication_();
 // The event loop, until Quit (or an unhandled exception) ends it.
 void RuntimeRun_();
 // The default handling: a modal message naming the exception's class and message, the same line on stderr, the
@@ -107,9 +104,9 @@ int32_t RuntimeExit();
 
 // Registers work for RuntimePerformFinalizers, which runs it in reverse order. The framework registers its own
 // clean-up here when it is initialised: every window still live is released, its widgets deleted while the Qt
-// application still exists. The Qt application itself is never deleted (see EnsureQtApplication_).
+// application still exists. The Qt application itself is never deleted.
 void RuntimeAddFinalizer(std::function<void()> finalizer);
-// Sets the exit code and ends the event loop (Quit, in services.h, calls this).
+// Sets the exit code and ends the event loop, as Quit in services.h does.
 void RuntimeRequestQuit(int code);
 bool RuntimeQuitRequested();
 // Forgets every start-up state, so that one test process can run the start-up more than once.

@@ -7,7 +7,7 @@
 #include <atomic>
 
 #include "framework/gui_thread.h"
-#include "framework/runtime.h"
+#include "framework/qt_application.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void Beep() {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) QApplication::beep();
 }
 
-void Quit(int code) { RuntimeRequestQuit(code); }
+void Quit(int code) { internal::RequestQuit(code); }
 
 void SetMessagePresenterForTesting(std::function<void(const std::string&)> presenter) {
   Presenter() = std::move(presenter);

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/printing.h"
+#include "framework/qt_printing.h"
 #include "framework/runtime.h"
 #include "framework/services.h"
 #include "tests/support/gui_test_support.h"
@@ -229,7 +229,7 @@ TEST_F(DescriptionWndTest, PrintedBlockKeepsTheTextsSizeInPoints) {
   // Like a printer, the page has the resolution of its units: 288 dots an inch.
   page.setDotsPerMeterX(static_cast<int>(72 * kUnitsPerPoint / 0.0254));
   page.setDotsPerMeterY(static_cast<int>(72 * kUnitsPerPoint / 0.0254));
-  ASSERT_TRUE(DrawTextAreaBlock(window->DescribeFld2(), &page, kUnitsPerPoint, kBlock, kBlock));
+  ASSERT_TRUE(internal::DrawTextAreaBlock(window->DescribeFld2(), &page, kUnitsPerPoint, kBlock, kBlock));
 
   // The title line's ink: from the first inked row down to the first blank row after it.
   auto rowHasInk = [&](int y) {
