@@ -106,8 +106,11 @@ class Window : public Object {
   void PropertyChanged(const std::string& declaredName) override;
 
  private:
-  friend struct WindowImpl;
   friend struct internal::Native;
+  friend void ReleaseLiveWindows();
+  // Leaves the live windows and lets go of the controls, handlers, menu bar and widgets.
+  void Discard();
+  static void DiscardLiveWindows();
   std::unique_ptr<WindowImpl> impl_;
 };
 
