@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <set>
+#include <string_view>
 
 #include "framework/controls.h"
 #include "framework/gui_thread.h"
@@ -17,6 +18,59 @@ namespace {
 std::vector<Ref<Window>>& LiveWindows() {
   static auto* live = new std::vector<Ref<Window>>;
   return *live;
+}
+
+void Geometry(Window&, WindowImpl& impl) { impl.ApplyGeometry(); }
+void Title(Window&, WindowImpl& impl) { impl.ApplyTitle(); }
+void Frame(Window&, WindowImpl& impl) { impl.ApplyFrame(); }
+void Repaint(Window&, WindowImpl& impl) { impl.content->update(); }
+
+// While the window is built, Visible only decides whether Constructor shows it at the end.
+void Visibility(Window& window, WindowImpl& impl) {
+  if (!impl.built) return;
+  if (window.BoolProperty("Visible")) {
+    window.Show();
+  } else {
+    window.Hide();
+  }
+}
+
+// Each window property, once, with what setting it does on Qt; the ones without an applier are only kept.
+struct WindowProperty {
+  std::string_view name;
+  PropType type;
+  void (*apply)(Window&, WindowImpl&);
+};
+
+constexpr std::array<WindowProperty, 22> kWindowProperties{{
+    {"Width", PropType::Integer, &Geometry},
+    {"Height", PropType::Integer, &Geometry},
+    {"MinimumWidth", PropType::Integer, &Geometry},
+    {"MinimumHeight", PropType::Integer, &Geometry},
+    {"MaximumWidth", PropType::Integer, &Geometry},
+    {"MaximumHeight", PropType::Integer, &Geometry},
+    {"Type", PropType::Enumeration, &Frame},
+    {"Title", PropType::Text, &Title},
+    {"HasCloseButton", PropType::Boolean, &Frame},
+    {"HasMaximizeButton", PropType::Boolean, &Frame},
+    {"HasMinimizeButton", PropType::Boolean, &Frame},
+    {"HasFullScreenButton", PropType::Boolean, nullptr},
+    {"Resizeable", PropType::Boolean, &Geometry},
+    {"Composite", PropType::Boolean, nullptr},
+    {"MacProcId", PropType::Integer, nullptr},
+    {"FullScreen", PropType::Boolean, nullptr},
+    {"DefaultLocation", PropType::Enumeration, nullptr},
+    {"Visible", PropType::Boolean, &Visibility},
+    {"HasBackgroundColor", PropType::Boolean, &Repaint},
+    {"BackgroundColor", PropType::Colour, &Repaint},
+    {"MenuBarVisible", PropType::Boolean, &Geometry},
+    {"LiveResize", PropType::Boolean, nullptr},
+}};
+
+std::vector<PropertyDecl> WindowPropertyDecls() {
+  std::vector<PropertyDecl> decls;
+  for (const WindowProperty& property : kWindowProperties) decls.push_back({std::string(property.name), property.type});
+  return decls;
 }
 
 // The window events the framework raises (see window.h); the class records may fill no others.
@@ -56,28 +110,7 @@ const ClassInfo& Window::ClassRecord() {
   static const ClassInfo record{.fullName = "Window",
                                 .base = &Object::ClassRecord(),
                                 .factory = [] { return std::make_shared<Window>(); },
-                                .properties = {{"Width", PropType::Integer},
-                                               {"Height", PropType::Integer},
-                                               {"MinimumWidth", PropType::Integer},
-                                               {"MinimumHeight", PropType::Integer},
-                                               {"MaximumWidth", PropType::Integer},
-                                               {"MaximumHeight", PropType::Integer},
-                                               {"Type", PropType::Enumeration},
-                                               {"Title", PropType::Text},
-                                               {"HasCloseButton", PropType::Boolean},
-                                               {"HasMaximizeButton", PropType::Boolean},
-                                               {"HasMinimizeButton", PropType::Boolean},
-                                               {"HasFullScreenButton", PropType::Boolean},
-                                               {"Resizeable", PropType::Boolean},
-                                               {"Composite", PropType::Boolean},
-                                               {"MacProcId", PropType::Integer},
-                                               {"FullScreen", PropType::Boolean},
-                                               {"DefaultLocation", PropType::Enumeration},
-                                               {"Visible", PropType::Boolean},
-                                               {"HasBackgroundColor", PropType::Boolean},
-                                               {"BackgroundColor", PropType::Colour},
-                                               {"MenuBarVisible", PropType::Boolean},
-                                               {"LiveResize", PropType::Boolean}},
+                                .properties = WindowPropertyDecls(),
                                 .eventNames = {"Activate",
                                                "AddMenuHandlers",
                                                "CancelClose",
@@ -286,23 +319,9 @@ QWidget* internal::Native::Content(const Window& window) {
 void Window::PropertyChanged(const std::string& name) {
   internal::RequireGuiThread("Window.SetProperty");
   if (!impl_->EnsureNative()) return;
-  if (name == "Width" || name == "Height" || name == "MinimumWidth" || name == "MinimumHeight" ||
-      name == "MaximumWidth" || name == "MaximumHeight" || name == "Resizeable" || name == "MenuBarVisible") {
-    impl_->ApplyGeometry();
-  } else if (name == "Title") {
-    impl_->ApplyTitle();
-  } else if (name == "Type" || name == "HasCloseButton" || name == "HasMinimizeButton" || name == "HasMaximizeButton") {
-    impl_->ApplyFrame();
-  } else if (name == "HasBackgroundColor" || name == "BackgroundColor") {
-    impl_->content->update();
-  } else if (name == "Visible" && impl_->built) {
-    // While the window is built, Visible only decides whether Constructor shows it at the end.
-    if (BoolProperty("Visible")) {
-      Show();
-    } else {
-      Hide();
-    }
-  }
+  auto property = std::find_if(kWindowProperties.begin(), kWindowProperties.end(),
+                               [&name](const WindowProperty& p) { return p.name == name; });
+  if (property != kWindowProperties.end() && property->apply) property->apply(*this, *impl_);
 }
 
 Ref<Window> GetImplicitWindow_(const std::string& fullName) {
