@@ -8,8 +8,9 @@
 #include <string>
 #include <utility>
 
+#include "framework/delegate.h"
 #include "framework/qt_controls.h"
-#include "framework/window.h"
+#include "framework/window_events.h"
 
 namespace internal {
 
@@ -34,10 +35,10 @@ bool WindowWidget::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate && owner) {
     owner->UpdateMenuEnabling();
     EventArgs args;
-    owner->RaiseFromQt(Window::kActivate, args);
+    owner->RaiseFromQt(window_events::kActivate, args);
   } else if (e->type() == QEvent::WindowDeactivate && owner) {
     EventArgs args;
-    owner->RaiseFromQt(Window::kDeactivate, args);
+    owner->RaiseFromQt(window_events::kDeactivate, args);
   }
   return QWidget::event(e);
 }
@@ -48,7 +49,7 @@ void WindowWidget::resizeEvent(QResizeEvent* e) {
   if (owner) owner->LayOutChildren(size());
   if (owner && isVisible() && e->oldSize().isValid() && e->oldSize() != e->size()) {
     EventArgs args;
-    owner->RaiseFromQt(Window::kResized, args);
+    owner->RaiseFromQt(window_events::kResized, args);
   }
 }
 
@@ -56,7 +57,7 @@ void WindowWidget::moveEvent(QMoveEvent* e) {
   QWidget::moveEvent(e);
   if (owner && isVisible() && e->oldPos() != e->pos()) {
     EventArgs args;
-    owner->RaiseFromQt(Window::kMoved, args);
+    owner->RaiseFromQt(window_events::kMoved, args);
   }
 }
 
@@ -65,15 +66,15 @@ void WindowWidget::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
   if (e->type() != QEvent::WindowStateChange || !owner) return;
   const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(e)->oldState(), now = windowState();
-  std::optional<Window::Event> event;
+  std::optional<window_events::Event> event;
   if (now.testFlag(Qt::WindowMinimized) && !before.testFlag(Qt::WindowMinimized)) {
-    event = Window::kMinimize;
+    event = window_events::kMinimize;
   } else if (before.testFlag(Qt::WindowMinimized) && !now.testFlag(Qt::WindowMinimized)) {
-    event = Window::kRestore;
+    event = window_events::kRestore;
   } else if (now.testFlag(Qt::WindowMaximized) && !before.testFlag(Qt::WindowMaximized)) {
-    event = Window::kMaximize;
+    event = window_events::kMaximize;
   } else if (before.testFlag(Qt::WindowMaximized) && !now.testFlag(Qt::WindowMaximized)) {
-    event = Window::kRestore;
+    event = window_events::kRestore;
   }
   if (!event) return;
   EventArgs args;
@@ -111,7 +112,7 @@ void WindowWidget::keyPressEvent(QKeyEvent* e) {
     keysDown_.insert(e->key());
     EventArgs args;
     args.key = *text;
-    if (owner->RaiseFromQt(Window::kKeyDown, args)) {
+    if (owner->RaiseFromQt(window_events::kKeyDown, args)) {
       e->accept();
       return;
     }
@@ -125,7 +126,7 @@ void WindowWidget::keyReleaseEvent(QKeyEvent* e) {
     if (std::optional<std::string> text = FrameworkKeyText(*e)) {
       EventArgs args;
       args.key = *text;
-      owner->RaiseFromQt(Window::kKeyUp, args);
+      owner->RaiseFromQt(window_events::kKeyUp, args);
       e->accept();
       return;
     }
@@ -155,7 +156,7 @@ void ContentWidget::mousePressEvent(QMouseEvent* e) {
   args.x = at.x();
   args.y = at.y();
   pressed_ = true;
-  owner->RaiseFromQt(Window::kMouseDown, args);
+  owner->RaiseFromQt(window_events::kMouseDown, args);
   e->accept();
 }
 
@@ -170,7 +171,7 @@ void ContentWidget::mouseReleaseEvent(QMouseEvent* e) {
   EventArgs args;
   args.x = at.x();
   args.y = at.y();
-  owner->RaiseFromQt(Window::kMouseUp, args);
+  owner->RaiseFromQt(window_events::kMouseUp, args);
   e->accept();
 }
 
