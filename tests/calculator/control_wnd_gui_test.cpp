@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <array>
 #include <functional>
 #include <set>
 #include <string>
@@ -299,18 +300,25 @@ struct KeyCase {
   int countBeeps, rateBeeps;  // beeps the filters sound
 };
 
+// The two filtered number fields, each with what a row expects of it after the keys: its text and its beeps.
+struct FilteredField {
+  Ref<TextArea> field;
+  const char* after;
+  int beeps;
+};
+
+template <class Case>
+std::array<FilteredField, 2> FilteredFields(const Ref<ControlWnd>& window, const Case& c) {
+  return {FilteredField{window->Nvariables(), c.countAfter, c.countBeeps},
+          FilteredField{window->ErrorFld(), c.rateAfter, c.rateBeeps}};
+}
+
 class ControlWndKeyFilterTest : public ControlWndTest, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(ControlWndKeyFilterTest, PassesDigitsAndControlKeysAndBeepsAtTheRest) {
   const KeyCase& c = GetParam();
   Ref<ControlWnd> window = OpenCalculator();
-  struct Target {
-    Ref<TextArea> field;
-    const char* after;
-    int beeps;
-  };
-  for (const Target& t : {Target{window->Nvariables(), c.countAfter, c.countBeeps},
-                          Target{window->ErrorFld(), c.rateAfter, c.rateBeeps}}) {
+  for (const FilteredField& t : FilteredFields(window, c)) {
     SCOPED_TRACE(t.field->Name());
     Type(t.field, "12");
     ASSERT_EQ(t.field->Text(), "12");
@@ -357,13 +365,7 @@ TEST_P(ControlWndTypingTest, EveryTypedCharacterMeetsTheFilter) {
   const TypingCase& c = GetParam();
   Ref<ControlWnd> window = OpenCalculator();
   QApplication::clipboard()->setText("-e.");
-  struct Target {
-    Ref<TextArea> field;
-    const char* after;
-    int beeps;
-  };
-  for (const Target& t : {Target{window->Nvariables(), c.countAfter, c.countBeeps},
-                          Target{window->ErrorFld(), c.rateAfter, c.rateBeeps}}) {
+  for (const FilteredField& t : FilteredFields(window, c)) {
     SCOPED_TRACE(t.field->Name());
     QWidget* widget = WidgetOf(t.field);
     widget->setFocus();
