@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "framework/controls.h"
 #include "framework/delegate.h"
@@ -15,6 +18,16 @@
 
 // Hands the list on to the mass property setter unchanged.
 void SetProperties_(const Ref<Object>& target, const PropertyList& list);
+
+// The record of a program class C: its full name (C::kFullName), its base, a factory of new, not yet constructed
+// objects, and the window-event entries it fills. The caller keeps it in a static and registers it.
+template <class C>
+ClassInfo ProgramClassInfo(const ClassInfo& base, std::map<int, EventEntry> events = {}) {
+  return {.fullName = C::kFullName,
+          .base = &base,
+          .factory = [] { return std::make_shared<C>(); },
+          .events = std::move(events)};
+}
 
 // The event binding of one control: the event's number in the control's class, the handler's signature text and a
 // maker of the delegate over the window's handler (flag 1: the delegate holds the window weakly).

@@ -26,20 +26,12 @@ bool FilterKey(const std::string& key, bool pointAllowed) {
 }  // namespace
 
 const ClassInfo& ControlWnd::ClassRecord() {
-  static const ClassInfo record = [] {
-    ClassInfo info;
-    info.fullName = kFullName;
-    info.base = &Window::ClassRecord();
-    info.factory = [] { return std::make_shared<ControlWnd>(); };
-    info.events = {
-        {Window::kActivate, MakeEventEntry(&ControlWnd::Event_Activate)},
-        {Window::kAddMenuHandlers, MakeEventEntry(&ControlWnd::AddMenuHandlers)},
-        {Window::kClose, MakeEventEntry(&ControlWnd::Event_Close)},
-        {Window::kCreateControls, MakeEventEntry(&ControlWnd::CreateControls)},
-        {Window::kLayout, MakeEventEntry(&ControlWnd::Layout)},
-    };
-    return info;
-  }();
+  static const ClassInfo record = ProgramClassInfo<ControlWnd>(
+      Window::ClassRecord(), {{Window::kActivate, MakeEventEntry(&ControlWnd::Event_Activate)},
+                              {Window::kAddMenuHandlers, MakeEventEntry(&ControlWnd::AddMenuHandlers)},
+                              {Window::kClose, MakeEventEntry(&ControlWnd::Event_Close)},
+                              {Window::kCreateControls, MakeEventEntry(&ControlWnd::CreateControls)},
+                              {Window::kLayout, MakeEventEntry(&ControlWnd::Layout)}});
   return RuntimeRegisterClass(record);
 }
 

@@ -50,7 +50,7 @@ class Control : public Object {
 
   // Raises a control event: calls the bound delegate, if any, and gives its Boolean result (false when none is bound).
   // The caller passes the arguments after the control itself; an exception of the handler passes to the caller
-  // (the Qt side wraps the call in RuntimeRunHandler).
+  // (the Qt side wraps the call in internal::RuntimeRunHandler).
   bool FireEvent(int eventNumber, EventArgs& args);
 
  protected:

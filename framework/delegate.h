@@ -83,8 +83,10 @@ Ref<Delegate> RuntimeEventHandler(const Object& control, int eventNumber);
 
 // Runs a handler the way the event loop does: through the exception helper; a RuntimeException it raises (or any
 // other C++ exception, wrapped) goes to the default handling of unhandled exceptions and never further.
-// Returns the handler's result, or false when it failed.
+// Returns the handler's result, or false when it failed. The framework's own: the Qt side calls it for each event.
+namespace internal {
 bool RuntimeRunHandler(const std::function<bool()>& handler);
+}  // namespace internal
 
 // Adapters from a class's own operations to window-event entries.
 template <class C>

@@ -31,7 +31,7 @@ bool ClassInfo::DerivesFrom(const ClassInfo& other) const {
   return false;
 }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+bool internal::EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
@@ -50,7 +50,7 @@ const ControlEventDecl* ClassInfo::FindControlEvent(int number) const {
 const PropertyDecl* ClassInfo::FindProperty(std::string_view name) const {
   for (const ClassInfo* cls = this; cls; cls = cls->base) {
     for (const PropertyDecl& decl : cls->properties) {
-      if (EqualsIgnoringAsciiCase(decl.name, name)) return &decl;
+      if (internal::EqualsIgnoringAsciiCase(decl.name, name)) return &decl;
     }
   }
   return nullptr;

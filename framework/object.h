@@ -45,7 +45,9 @@ struct ControlEventDecl {
 
 // One record per class: registered once, in the start-up's class list or earlier at its first request.
 // Names of properties, fonts and the like match without regard to the case of ASCII letters.
+namespace internal {
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+}  // namespace internal
 
 struct ClassInfo {
   std::string fullName;                             // "ControlWnd.ControlWnd"

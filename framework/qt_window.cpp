@@ -163,7 +163,7 @@ void WindowImpl::ChooseMenuItem(const std::string& name) {
   auto it = menuHandlers.find(name);
   if (it == menuHandlers.end()) return;
   Ref<Delegate> handler = it->second;
-  RuntimeRunHandler([&] { return handler->Call<bool>(); });
+  internal::RuntimeRunHandler([&] { return handler->Call<bool>(); });
 }
 
 void WindowImpl::UpdateMenuEnabling() {
@@ -219,7 +219,7 @@ bool WindowImpl::MoveFocus(bool forward) {
 // the last reference drop inside the widget's own event.
 bool WindowImpl::RaiseFromQt(int event, EventArgs& args) {
   QtDispatchScope scope;
-  const bool result = RuntimeRunHandler([&] {
+  const bool result = internal::RuntimeRunHandler([&] {
     Ref<Object> self = Self();
     if (!self || !live) return false;
     args.sender = self;

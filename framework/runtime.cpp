@@ -146,7 +146,7 @@ void RuntimeSetExceptionHelper_(const Ref<Delegate>& helper) {
   State().exceptionHelper = helper;
 }
 
-bool RuntimeRunHandler(const std::function<bool()>& handler) {
+bool internal::RuntimeRunHandler(const std::function<bool()>& handler) {
   HandlerCall call{&handler};
   Ref<RuntimeException> failure;
   try {

@@ -207,11 +207,11 @@ void Window::Close() {
     QtDispatchScope scope;
     EventArgs args;
     args.sender = self;
-    if (RuntimeRunHandler([&] { return RaiseEvent(kCancelClose, args); })) {
+    if (internal::RuntimeRunHandler([&] { return RaiseEvent(kCancelClose, args); })) {
       impl_->closing = false;
       return;
     }
-    RuntimeRunHandler([&] { return RaiseEvent(kClose, args); });
+    internal::RuntimeRunHandler([&] { return RaiseEvent(kClose, args); });
   }
   Discard();
 }

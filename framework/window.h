@@ -57,7 +57,7 @@ class Window : public Object {
 
   // Raises a window event: runs the class's entry for it, if filled, and gives its result. A failure passes to the
   // caller, so that one while the window is built passes out of Constructor; events a user causes reach this
-  // through RuntimeRunHandler.
+  // through internal::RuntimeRunHandler.
   bool RaiseEvent(int event, EventArgs& args);
 
  protected:

@@ -14,6 +14,20 @@
 
 namespace internal {
 
+namespace {
+
+// The press or release goes to the window at its position in content coordinates, and stops here.
+void RaiseMouseEvent(WindowWidgetOwner& owner, int event, QMouseEvent& e) {
+  const QPoint at = e.position().toPoint();
+  EventArgs args;
+  args.x = at.x();
+  args.y = at.y();
+  owner.RaiseFromQt(event, args);
+  e.accept();
+}
+
+}  // namespace
+
 // The Edit items enable themselves from the focused field and the clipboard, whichever window has the focus.
 WindowWidget::WindowWidget(WindowWidgetOwner* owner) : owner(owner) {
   QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -151,13 +165,8 @@ void ContentWidget::mousePressEvent(QMouseEvent* e) {
     e->ignore();
     return;
   }
-  const QPoint at = e->position().toPoint();
-  EventArgs args;
-  args.x = at.x();
-  args.y = at.y();
   pressed_ = true;
-  owner->RaiseFromQt(window_events::kMouseDown, args);
-  e->accept();
+  RaiseMouseEvent(*owner, window_events::kMouseDown, *e);
 }
 
 // Only the release of a press that reached MouseDown: a control's own press may be released up here too.
@@ -167,12 +176,7 @@ void ContentWidget::mouseReleaseEvent(QMouseEvent* e) {
     e->ignore();
     return;
   }
-  const QPoint at = e->position().toPoint();
-  EventArgs args;
-  args.x = at.x();
-  args.y = at.y();
-  owner->RaiseFromQt(window_events::kMouseUp, args);
-  e->accept();
+  RaiseMouseEvent(*owner, window_events::kMouseUp, *e);
 }
 
 }  // namespace internal

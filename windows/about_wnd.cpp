@@ -14,30 +14,16 @@ void HandOver() {
 }  // namespace
 
 const ClassInfo& AboutWnd_wrapper_Timer1::ClassRecord() {
-  static const ClassInfo record = [] {
-    ClassInfo info;
-    info.fullName = kFullName;
-    info.base = &WindowOwnedTimer::ClassRecord();
-    info.factory = [] { return std::make_shared<AboutWnd_wrapper_Timer1>(); };
-    return info;
-  }();
+  static const ClassInfo record = ProgramClassInfo<AboutWnd_wrapper_Timer1>(WindowOwnedTimer::ClassRecord());
   return RuntimeRegisterClass(record);
 }
 
 const ClassInfo& AboutWnd::ClassRecord() {
-  static const ClassInfo record = [] {
-    ClassInfo info;
-    info.fullName = kFullName;
-    info.base = &Window::ClassRecord();
-    info.factory = [] { return std::make_shared<AboutWnd>(); };
-    info.events = {
-        {Window::kCreateControls, MakeEventEntry(&AboutWnd::CreateControls)},
-        {Window::kKeyDown, MakeEventEntry(&AboutWnd::Event_KeyDown)},
-        {Window::kLayout, MakeEventEntry(&AboutWnd::Layout)},
-        {Window::kMouseDown, MakeEventEntry(&AboutWnd::Event_MouseDown)},
-    };
-    return info;
-  }();
+  static const ClassInfo record = ProgramClassInfo<AboutWnd>(
+      Window::ClassRecord(), {{Window::kCreateControls, MakeEventEntry(&AboutWnd::CreateControls)},
+                              {Window::kKeyDown, MakeEventEntry(&AboutWnd::Event_KeyDown)},
+                              {Window::kLayout, MakeEventEntry(&AboutWnd::Layout)},
+                              {Window::kMouseDown, MakeEventEntry(&AboutWnd::Event_MouseDown)}});
   return RuntimeRegisterClass(record);
 }
 

@@ -17,19 +17,11 @@ constexpr const char* kMenuHandler = "(  ) as Boolean";
 }  // namespace
 
 const ClassInfo& DescriptionWnd::ClassRecord() {
-  static const ClassInfo record = [] {
-    ClassInfo info;
-    info.fullName = kFullName;
-    info.base = &Window::ClassRecord();
-    info.factory = [] { return std::make_shared<DescriptionWnd>(); };
-    info.events = {
-        {Window::kAddMenuHandlers, MakeEventEntry(&DescriptionWnd::AddMenuHandlers)},
-        {Window::kCreateControls, MakeEventEntry(&DescriptionWnd::CreateControls)},
-        {Window::kLayout, MakeEventEntry(&DescriptionWnd::Layout)},
-        {Window::kOpen, MakeEventEntry(&DescriptionWnd::Event_Open)},
-    };
-    return info;
-  }();
+  static const ClassInfo record = ProgramClassInfo<DescriptionWnd>(
+      Window::ClassRecord(), {{Window::kAddMenuHandlers, MakeEventEntry(&DescriptionWnd::AddMenuHandlers)},
+                              {Window::kCreateControls, MakeEventEntry(&DescriptionWnd::CreateControls)},
+                              {Window::kLayout, MakeEventEntry(&DescriptionWnd::Layout)},
+                              {Window::kOpen, MakeEventEntry(&DescriptionWnd::Event_Open)}});
   return RuntimeRegisterClass(record);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/text.h"
+#include "tests/support/table_rows.h"
 
 namespace {
 
@@ -167,8 +168,7 @@ TEST_P(RefusalTest, ShowsOnlyFirstRefusalAndGivesNoChange) {
   EXPECT_FALSE(outcome.report);
 }
 
-INSTANTIATE_TEST_SUITE_P(CalculateReport, RefusalTest, testing::ValuesIn(kRefusalCases),
-                         [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CalculateReport, RefusalTest, testing::ValuesIn(kRefusalCases), testing_support::RowName());
 
 struct AcceptedCase {
   const char* name;
@@ -203,8 +203,7 @@ TEST_P(AcceptedTest, WritesOneRowPerTest) {
   EXPECT_EQ(rows.front().simple, c.simple);
 }
 
-INSTANTIATE_TEST_SUITE_P(CalculateReport, AcceptedTest, testing::ValuesIn(kAcceptedCases),
-                         [](const testing::TestParamInfo<AcceptedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CalculateReport, AcceptedTest, testing::ValuesIn(kAcceptedCases), testing_support::RowName());
 
 struct ReportCase {
   const char* name;
@@ -327,8 +326,7 @@ TEST_P(ReportTest, WarnsPerBadValueAndSortsRows) {
   EXPECT_EQ(Column(rows, &Row::significant), c.significant);
 }
 
-INSTANTIATE_TEST_SUITE_P(CalculateReport, ReportTest, testing::ValuesIn(kReportCases),
-                         [](const testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CalculateReport, ReportTest, testing::ValuesIn(kReportCases), testing_support::RowName());
 
 TEST(CalculateReportTest, CriticalValuesDependOnRateAndCountOnly) {
   const std::vector<Row> rows = Rows(*Calculate("5", ".05", ".9\n.8\n.7\n.6\n.5").report);
@@ -386,7 +384,7 @@ TEST_P(CalculateAgainTest, ReadsReportAsPValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CalculateReport, CalculateAgainTest, testing::ValuesIn(kAgainCases),
-                         [](const testing::TestParamInfo<AgainCase>& info) { return std::string(info.param.name); });
+                         testing_support::RowName());
 
 struct FieldShapeCase {
   const char* name;
@@ -429,9 +427,7 @@ TEST_P(FieldShapeTest, NonNumberWarnsAndCountsAsValRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CalculateReport, FieldShapeTest, testing::ValuesIn(kFieldShapeCases),
-                         [](const testing::TestParamInfo<FieldShapeCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         testing_support::RowName());
 
 // Large pastes: time is compared with one plain pass over the same text, so the check holds under sanitizers too.
 // Reading each field by its number from the start of the text would cost about a thousand passes.

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <array>
 #include <functional>
 #include <set>
 #include <string>
@@ -30,6 +31,7 @@
 #include "framework/runtime.h"
 #include "framework/services.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/support/table_rows.h"
 #include "windows/about_wnd.h"
 #include "windows/description_wnd.h"
 
@@ -242,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"RateZero", "3", "0", ".01", "Error rate must range from .00001 to .9999"},
                       RefusalCase{"RateOne", "3", "1", ".01", "Error rate must range from .00001 to .9999"},
                       RefusalCase{"NoData", "3", ".05", "", "No test data."}),
-    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+    testing_support::RowName());
 
 TEST_F(ControlWndTest, WarningsComeOneAtATimeInFieldOrderBeforeTheReport) {
   Ref<ControlWnd> window = OpenCalculator();
@@ -298,18 +300,25 @@ struct KeyCase {
   int countBeeps, rateBeeps;  // beeps the filters sound
 };
 
+// The two filtered number fields, each with what a row expects of it after the keys: its text and its beeps.
+struct FilteredField {
+  Ref<TextArea> field;
+  const char* after;
+  int beeps;
+};
+
+template <class Case>
+std::array<FilteredField, 2> FilteredFields(const Ref<ControlWnd>& window, const Case& c) {
+  return {FilteredField{window->Nvariables(), c.countAfter, c.countBeeps},
+          FilteredField{window->ErrorFld(), c.rateAfter, c.rateBeeps}};
+}
+
 class ControlWndKeyFilterTest : public ControlWndTest, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(ControlWndKeyFilterTest, PassesDigitsAndControlKeysAndBeepsAtTheRest) {
   const KeyCase& c = GetParam();
   Ref<ControlWnd> window = OpenCalculator();
-  struct Target {
-    Ref<TextArea> field;
-    const char* after;
-    int beeps;
-  };
-  for (const Target& t : {Target{window->Nvariables(), c.countAfter, c.countBeeps},
-                          Target{window->ErrorFld(), c.rateAfter, c.rateBeeps}}) {
+  for (const FilteredField& t : FilteredFields(window, c)) {
     SCOPED_TRACE(t.field->Name());
     Type(t.field, "12");
     ASSERT_EQ(t.field->Text(), "12");
@@ -337,7 +346,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, ControlWndKeyFilterTest,
                                            KeyCase{"Return", Qt::Key_Return, false, nullptr, nullptr, 0, 0},
                                            KeyCase{"Escape", Qt::Key_Escape, false, "12", "12", 0, 0},
                                            KeyCase{"Del", Qt::Key_Delete, true, "2", "2", 0, 0}),
-                         [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+                         testing_support::RowName());
 
 // Text that reaches a number field other than as one plain key: with Alt or Meta held, several characters in one
 // key event, an input method's commit (a dead acute, then e). Each character meets the filter on its own.
@@ -356,13 +365,7 @@ TEST_P(ControlWndTypingTest, EveryTypedCharacterMeetsTheFilter) {
   const TypingCase& c = GetParam();
   Ref<ControlWnd> window = OpenCalculator();
   QApplication::clipboard()->setText("-e.");
-  struct Target {
-    Ref<TextArea> field;
-    const char* after;
-    int beeps;
-  };
-  for (const Target& t : {Target{window->Nvariables(), c.countAfter, c.countBeeps},
-                          Target{window->ErrorFld(), c.rateAfter, c.rateBeeps}}) {
+  for (const FilteredField& t : FilteredFields(window, c)) {
     SCOPED_TRACE(t.field->Name());
     QWidget* widget = WidgetOf(t.field);
     widget->setFocus();
@@ -387,7 +390,7 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"InputMethodCommitsSeveral", [](QWidget* w) { ComposeText(w, "4", "4x.5"); }, "45", "4.5", 2, 1},
         TypingCase{"CtrlVPastesWhole", [](QWidget* w) { QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier); }, "-e.",
                    "-e.", 0, 0}),
-    [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
+    testing_support::RowName());
 
 TEST_F(ControlWndTest, FieldLimitStopsTheFourthDigitWithoutABeep) {
   Ref<ControlWnd> window = OpenCalculator();
@@ -446,7 +449,7 @@ INSTANTIATE_TEST_SUITE_P(
     Pastes, ControlWndOverlongPasteTest,
     ::testing::Values(OverlongPasteCase{"FiveDigitsIntoTheThreeDigitCount", &ControlWnd::Nvariables, "12345"},
                       OverlongPasteCase{"SmallestRateIntoTheFourCharacterRate", &ControlWnd::ErrorFld, ".00001"}),
-    [](const ::testing::TestParamInfo<OverlongPasteCase>& info) { return std::string(info.param.name); });
+    testing_support::RowName());
 
 // Real Tab and Shift+Tab presses on whatever has the focus: each passes the number fields' key filters, the fields
 // turn it into a focus move instead of typing it (AllowTabs false), and the window resolves the move by TabIndex.

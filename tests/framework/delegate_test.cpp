@@ -47,8 +47,8 @@ class Panel : public Object {
 
 bool FireKey(const Ref<Button>& button, const std::string& key) {
   Ref<Delegate> bound = RuntimeEventHandler(*button, Button::kKeyDown);
-  return bound &&
-         RuntimeRunHandler([&] { return bound->Call<bool, const Ref<Button>&, const std::string&>(button, key); });
+  return bound && internal::RuntimeRunHandler(
+                      [&] { return bound->Call<bool, const Ref<Button>&, const std::string&>(button, key); });
 }
 
 TEST(Delegate, BindingChecksTheEventAndItsSignature) {

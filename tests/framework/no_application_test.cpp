@@ -9,6 +9,7 @@
 
 #include "framework/controls.h"
 #include "framework/window.h"
+#include "tests/support/table_rows.h"
 
 namespace {
 
@@ -40,7 +41,6 @@ TEST_P(NoApplication, FirstOperationMakesTheApplication) {
   EXPECT_EXIT(std::_Exit(GetParam().run() ? 0 : 2), ::testing::ExitedWithCode(0), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Framework, NoApplication, ::testing::ValuesIn(kFirstOperations),
-                         [](const ::testing::TestParamInfo<FirstOperation>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Framework, NoApplication, ::testing::ValuesIn(kFirstOperations), testing_support::RowName());
 
 }  // namespace

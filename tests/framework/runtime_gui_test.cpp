@@ -32,7 +32,7 @@ class Runtime : public ::testing::Test {
   // Runs the event loop with the handler queued on it, as a control's event would arrive. Gives false when the loop
   // had to be ended by the guard instead of by the run-time.
   bool RunLoopWith(std::function<bool()> handler) {
-    QTimer::singleShot(0, [handler] { RuntimeRunHandler(handler); });
+    QTimer::singleShot(0, [handler] { internal::RuntimeRunHandler(handler); });
     QTimer guard;
     guard.setSingleShot(true);
     bool guardFired = false;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/object.h"
+#include "tests/support/table_rows.h"
 
 namespace {
 
@@ -77,8 +78,7 @@ TEST_P(ValTest, ReadsLongestNumberPrefix) {
   EXPECT_EQ(value, c.expected) << "text: \"" << c.text << "\"";
 }
 
-INSTANTIATE_TEST_SUITE_P(Text, ValTest, testing::ValuesIn(kValCases),
-                         [](const testing::TestParamInfo<ValCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Text, ValTest, testing::ValuesIn(kValCases), testing_support::RowName());
 
 TEST(ValTest, NegativeZeroIsNotBelowZero) {
   EXPECT_FALSE(Val("-0") < 0);
@@ -122,8 +122,7 @@ TEST_P(FormatTest, RoundsToFourDecimalsWithoutLeadingZero) {
   EXPECT_EQ(Format(GetParam().value, ".0000"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Text, FormatTest, testing::ValuesIn(kFormatCases),
-                         [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Text, FormatTest, testing::ValuesIn(kFormatCases), testing_support::RowName());
 
 TEST(FormatTest, RefusesOtherPatterns) {
   EXPECT_THROW(Format(1.0, "#.##"), UnsupportedFormatException);
@@ -191,8 +190,7 @@ TEST_P(NthFieldTest, GivesTextBetweenSeparators) {
   EXPECT_EQ(NthField(c.text, c.separator, c.k), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Text, NthFieldTest, testing::ValuesIn(kFieldCases),
-                         [](const testing::TestParamInfo<FieldCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Text, NthFieldTest, testing::ValuesIn(kFieldCases), testing_support::RowName());
 
 struct ReplaceCase {
   const char* name;
@@ -221,8 +219,7 @@ TEST_P(ReplaceLineEndingsTest, BringsEveryBreakToCrLf) {
   EXPECT_EQ(ReplaceLineEndings(GetParam().text, "\r\n"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Text, ReplaceLineEndingsTest, testing::ValuesIn(kLineEndingCases),
-                         [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Text, ReplaceLineEndingsTest, testing::ValuesIn(kLineEndingCases), testing_support::RowName());
 
 TEST(ReplaceAllTest, ReplacesEveryOccurrenceWithoutOverlap) {
   EXPECT_EQ(ReplaceAll("1\r\n2\r\n\r\n3", "\r\n", "\t"), "1\t2\t\t3");
@@ -260,10 +257,7 @@ TEST_P(CharacterTest, ChrAscAndLenAgree) {
   EXPECT_EQ(Len(c.text), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Text, CharacterTest, testing::ValuesIn(kCharacterCases),
-                         [](const testing::TestParamInfo<CharacterCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Text, CharacterTest, testing::ValuesIn(kCharacterCases), testing_support::RowName());
 
 TEST(CharacterTest, CodesThatAreNoCharacterGiveEmptyText) {
   EXPECT_EQ(Chr(0xD800), "");

@@ -19,6 +19,7 @@
 #include "framework/runtime.h"
 #include "framework/services.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/support/table_rows.h"
 #include "windows/description_wnd.h"
 
 namespace {
@@ -112,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyCase{
             "ClickNearCorner",
             [](const Ref<AboutWnd>& s) { QTest::mouseClick(ContentOf(s), Qt::LeftButton, {}, QPoint(295, 145)); }}),
-    [](const ::testing::TestParamInfo<EarlyCase>& info) { return std::string(info.param.name); });
+    testing_support::RowName());
 
 TEST_F(AboutWndTest, LooksAsItsListSaysAndItsLockedControlsFollowAResize) {
   Ref<AboutWnd> splash = OpenSplash();
