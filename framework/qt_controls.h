@@ -1,6 +1,7 @@
-// The controls' Qt side, shared inside the framework only (window.cpp and menu.cpp may use it): the key texts
-// that KeyDown handlers receive, the guard that defers deleting a Qt object while one of its own events is being
-// handled, and the conversions between a text field's CR LF text and Qt's document positions.
+// The controls' Qt side, shared inside the framework only (the control classes and the window's Qt units use
+// it): the key texts that KeyDown handlers receive, the guard that defers deleting a Qt object while one of its
+// own events is being handled, and the conversions between a text field's CR LF text and Qt's document
+// positions.
 #pragma once
 
 #include <QKeyEvent>
