@@ -231,14 +231,6 @@ ControlProperty FontProperty(std::string name, PropType type) {
           ::OnWidget([](Control& c, QWidget& w, const std::string&) { w.setFont(ControlFont(c)); })};
 }
 
-uint32_t ColourProperty(const Object& object, const std::string& name, uint32_t fallback) {
-  const PropValue* value = object.GetProperty(name);
-  if (!value) return fallback;
-  if (const auto* colour = std::get_if<uint32_t>(value)) return *colour;
-  if (const auto* number = std::get_if<int64_t>(value)) return static_cast<uint32_t>(*number);
-  return fallback;
-}
-
 void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb) {
   QPalette palette = widget->palette();
   const QColor colour = ToQColor(rgb);
@@ -262,8 +254,8 @@ void OpaqueBackground::FillBackground(QWidget& widget) const {
   QColor colour = widget.palette().color(QPalette::Window);
   if (Ref<Object> self = control_.lock()) {
     Ref<Object> window = static_cast<Control&>(*self).owner_.OwnerObject();
-    if (window && window->BoolProperty("HasBackgroundColor")) {
-      colour = ToQColor(ColourProperty(*window, "BackgroundColor", 0xffffff));
+    if (const std::optional<QColor> background = window ? WindowBackground(*window) : std::nullopt) {
+      colour = *background;
     }
   }
   QPainter(&widget).fillRect(widget.rect(), colour);

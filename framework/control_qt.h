@@ -19,6 +19,7 @@
 
 #include "framework/delegate.h"
 #include "framework/object.h"
+#include "framework/qt_colour.h"
 #include "framework/qt_controls.h"
 
 class Control;
@@ -94,8 +95,6 @@ bool FireFromQt(const std::weak_ptr<Object>& control, int eventNumber, EventArgs
 
 // The control's font from its FontName, FontSize, Bold, Italic and Underline.
 QFont ControlFont(const Object& object);
-// A colour property (0x00RRGGBB), or the fallback when it is not set.
-uint32_t ColourProperty(const Object& object, const std::string& name, uint32_t fallback);
 void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb);
 // TextAlignment 0 (default) and 1 left, 2 centre, 3 right.
 Qt::Alignment HorizontalAlignment(int64_t code);

@@ -1,7 +1,27 @@
-// Internal to the framework: a colour setting (0x00RRGGBB) as Qt's colour.
+// Internal to the framework: colour settings (0x00RRGGBB) as Qt's colours, and the background a window paints.
 #pragma once
 
 #include <QColor>
 #include <cstdint>
+#include <optional>
+#include <string>
+
+#include "framework/object.h"
+
+namespace internal {
 
 inline QColor ToQColor(uint32_t rgb) { return QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff); }
+
+// A colour property, or the fallback when it is not set.
+inline uint32_t ColourProperty(const Object& object, const std::string& name, uint32_t fallback) {
+  return static_cast<uint32_t>(object.IntProperty(name, fallback));
+}
+
+// The colour a window paints behind its controls, which its opaque labels and canvases paint beneath them too;
+// none when it paints none.
+inline std::optional<QColor> WindowBackground(const Object& window) {
+  if (!window.BoolProperty("HasBackgroundColor")) return std::nullopt;
+  return ToQColor(ColourProperty(window, "BackgroundColor", 0xffffff));
+}
+
+}  // namespace internal

@@ -127,10 +127,7 @@ void WindowImpl::ApplyFrame() {
   if (visible) widget->show();
 }
 
-std::optional<QColor> WindowImpl::Background() const {
-  if (!window.BoolProperty("HasBackgroundColor")) return std::nullopt;
-  return ToQColor(static_cast<uint32_t>(window.IntProperty("BackgroundColor")));
-}
+std::optional<QColor> WindowImpl::Background() const { return internal::WindowBackground(window); }
 
 // An Edit item acts on the window's focused field; any other item calls the window's handler of its name.
 void WindowImpl::BuildMenuBar() {
