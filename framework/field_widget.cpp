@@ -287,7 +287,8 @@ void internal::ApplySelectionColours(QWidget* field, bool hide) {
 
 // A button's handler may read the window's fields, as Calculate does: with a large text among them it may run long.
 bool internal::WindowHoldsLargeText(const QWidget& widget) {
-  const QList<FieldWidget*> fields = widget.window()->findChildren<FieldWidget*>();
+  // By Qt's own type: FieldWidget declares no meta-object, so a search for it would find any plain-text edit.
+  const QList<QPlainTextEdit*> fields = widget.window()->findChildren<QPlainTextEdit*>();
   return std::any_of(fields.begin(), fields.end(),
-                     [](const FieldWidget* field) { return field->document()->characterCount() >= kLargeText; });
+                     [](const QPlainTextEdit* field) { return field->document()->characterCount() >= kLargeText; });
 }
