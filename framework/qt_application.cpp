@@ -61,8 +61,8 @@ void ApplyProgramIdentity() {
   if (!icon.isNull()) QGuiApplication::setWindowIcon(icon);
 }
 
-void EnsureQtApplication() {
-  if (QCoreApplication::instance()) return;
+bool EnsureQtApplication() {
+  if (QCoreApplication::instance()) return false;
   // Qt keeps references to argc and argv for the application's life. The application object's name stands in for
   // the program's name; the start-up passes no argument vector.
   static int argc = 1;
@@ -71,6 +71,7 @@ void EnsureQtApplication() {
   static QApplication* app = new QApplication(argc, argv);
   (void)app;
   ApplyProgramIdentity();
+  return true;
 }
 
 void RunEventLoop() {

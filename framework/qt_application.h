@@ -21,9 +21,10 @@ struct ProgramIdentity {
 // Kept for EnsureQtApplication and ApplyProgramIdentity; applies nothing by itself.
 void SetProgramIdentity(ProgramIdentity identity);
 
-// Makes the Qt application when none exists yet and applies the identity to it. The application is never deleted:
-// windows may outlive the run-time's finalisers, and a widget destroyed after its QApplication crashes.
-void EnsureQtApplication();
+// Makes the Qt application when none exists yet and applies the identity to it; true when it made it now. The
+// application is never deleted: windows may outlive the run-time's finalisers, and a widget destroyed after its
+// QApplication crashes.
+bool EnsureQtApplication();
 // Applies the identity to the Qt application that exists now (a name without one being left as it is).
 void ApplyProgramIdentity();
 

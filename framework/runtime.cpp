@@ -240,8 +240,9 @@ void RunFrameworkInitialization_(const Ref<Delegate>& lateStartup) {
   if (lateStartup->Signature() != kLateStartupSignature) {
     throw TypeMismatchException("late start-up " + lateStartup->Signature() + " is not " + kLateStartupSignature);
   }
-  internal::EnsureQtApplication();
-  internal::ApplyProgramIdentity();
+  // An application made now takes the identity as it is made; one made earlier (by a window or control operation, or
+  // by a test) is given it here.
+  if (!internal::EnsureQtApplication()) internal::ApplyProgramIdentity();
   RuntimeAddFinalizer(&ReleaseLiveWindows);
   lateStartup->Call<void>();
 }
