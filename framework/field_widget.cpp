@@ -131,9 +131,24 @@ void FieldWidget::keyPressEvent(QKeyEvent* e) {
   QPlainTextEdit::keyPressEvent(e);
 }
 
+bool FieldWidget::canInsertFromMimeData(const QMimeData* source) const { return source && source->hasText(); }
+
+// The text is read once, into a value of the paste's own, and `source` is never touched again: the clipboard's
+// owner may leave at any moment, and Qt then replaces the clipboard's data under a second read (which crashed
+// inside Qt's own insertion). An owner gone before the text was read leaves nothing to insert. Reading once also
+// transfers a large text once, not once per check.
 void FieldWidget::insertFromMimeData(const QMimeData* source) {
-  if (source && source->hasText() && source->text().size() >= kLargeText) ShowBusyUntilIdle();
-  QPlainTextEdit::insertFromMimeData(source);
+  if (!source || isReadOnly()) return;
+  const QString text = source->text();
+  if (text.isEmpty()) return;
+  if (text.size() >= kLargeText) ShowBusyUntilIdle();
+  // Line breaks go in as Qt's own insertion takes them (CR LF, CR or LF, each one break), as one undo step.
+  QTextCursor cursor = textCursor();
+  cursor.beginEditBlock();
+  cursor.insertText(text);
+  cursor.endEditBlock();
+  setTextCursor(cursor);
+  ensureCursorVisible();
 }
 
 bool FieldWidget::HasKeyDown() const {

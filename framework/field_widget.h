@@ -29,6 +29,9 @@ class FieldWidget : public QPlainTextEdit {
  protected:
   bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  // Whether a paste could insert text: its formats say so, without transferring the text itself.
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+  // Every paste (Ctrl+V, the Edit menu, the context menu) and every drop ends here.
   void insertFromMimeData(const QMimeData* source) override;
 
  private:

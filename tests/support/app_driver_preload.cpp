@@ -11,8 +11,8 @@
 // PALL_DRIVER=screenshot: types the worked example into the calculator, calculates and saves the window as the
 //   PNG file PALL_DRIVER_SHOT.
 // PALL_DRIVER=type-fields: once the calculator is the active window, puts the focus into Nvariables and reports
-//   "ready=1"; the keys then come from outside (a real X server). At F12 it reports the texts of Nvariables and
-//   ErrorFld and closes the calculator.
+//   "ready=1"; the keys then come from outside (a real X server). At F12 it reports the texts of Nvariables,
+//   ErrorFld and InputFld1 and closes the calculator.
 // PALL_DRIVER_REPORT names a file that receives "key=value" lines.
 #include <unistd.h>
 
@@ -140,6 +140,7 @@ class ReportAtF12 : public QObject {
     if (QWidget* calculator = VisibleWindow("Control")) {
       Report("Nvariables=" + FieldText(calculator, "Nvariables"));
       Report("ErrorFld=" + FieldText(calculator, "ErrorFld"));
+      Report("InputFld1=" + FieldText(calculator, "InputFld1"));
       calculator->close();
     }
     return true;
