@@ -22,6 +22,8 @@ struct Native {
   // Asking makes nothing.
   static QWidget* WindowWidget(const Window& window);
   static QWidget* Content(const Window& window);
+  // Whether the window has finished building (its Open has run).
+  static bool Built(const Window& window);
   static const QImage* Image(const Picture& picture);
 };
 

@@ -9,6 +9,7 @@
 #include "framework/field_widget.h"
 #include "framework/gui_thread.h"
 #include "framework/native.h"
+#include "framework/window.h"
 
 namespace {
 
@@ -132,8 +133,23 @@ void TextArea::Text(const std::string& text) {
   QPlainTextEdit* field = FieldOf(*impl_);
   if (!field) return;
   // The document keeps its default text option, and with it the alignment.
-  field->setPlainText(InsideText(text));
-  field->document()->clearUndoRedoStacks();
+  const Ref<Window> window = OwnerWindow();
+  if (!window || !internal::Native::Built(*window)) {
+    // A text given while the window is built is where the field starts: nothing to undo.
+    field->setPlainText(InsideText(text));
+    field->document()->clearUndoRedoStacks();
+    return;
+  }
+  // Later the program's text replaces what the user typed or pasted as one step that Undo takes back, as a paste
+  // would: a report or a Clear must not destroy the typed values beyond recovery. The text starts plain and the
+  // cursor at the start, as a field given a new text does.
+  QTextCursor cursor(field->document());
+  cursor.beginEditBlock();
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(InsideText(text), QTextCharFormat());
+  cursor.endEditBlock();
+  cursor.movePosition(QTextCursor::Start);
+  field->setTextCursor(cursor);
 }
 
 int64_t TextArea::SelectionStart() const {

@@ -316,6 +316,8 @@ QWidget* internal::Native::Content(const Window& window) {
   return window.impl_->content.data();
 }
 
+bool internal::Native::Built(const Window& window) { return window.impl_->built; }
+
 void Window::PropertyChanged(const std::string& name) {
   internal::RequireGuiThread("Window.SetProperty");
   if (!impl_->EnsureNative()) return;

@@ -511,6 +511,60 @@ TEST_F(ControlWndTest, ClearEmptiesAllThreeFieldsAndFocusesTheCount) {
   EXPECT_TRUE(messages_.empty());
 }
 
+// The texts the program sets into a field after the window is built (the report, the emptied fields) replace the
+// old text as one step of that field's undo history: a report or a Clear never destroys what was typed beyond
+// recovery. Texts given while the window is built are no steps: a new field has nothing to undo.
+TEST_F(ControlWndTest, UndoBringsBackWhatTheReportOrClearReplaced) {
+  Ref<ControlWnd> window = OpenCalculator();
+  const auto undoEnabledIn = [&](const Ref<TextArea>& field) {
+    WidgetOf(field)->setFocus();
+    auto [menu, undo] = EditItem(window, "Undo");
+    emit menu->aboutToShow();
+    return undo->isEnabled();
+  };
+  for (const Ref<TextArea>& field : {window->Nvariables(), window->ErrorFld(), window->InputFld1()}) {
+    EXPECT_FALSE(undoEnabledIn(field)) << field->Name();
+  }
+
+  Type(window->Nvariables(), "3");
+  Type(window->ErrorFld(), ".05");
+  Type(window->InputFld1(), ".04\n.01\n.03");
+  const Fields typed = Read(window);
+  Click(window->CalculateBtn());
+  const std::string report = window->InputFld1()->Text();
+  ASSERT_NE(report.find(kRule), std::string::npos);
+
+  // Ctrl+Z as the keyboard sends it, then the Edit menu: each gives back what the report replaced.
+  QWidget* pValues = WidgetOf(window->InputFld1());
+  pValues->setFocus();
+  QTest::keyClick(pValues, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(window->InputFld1()->Text(), typed.pValues);
+  Click(window->CalculateBtn());
+  ASSERT_EQ(window->InputFld1()->Text(), report);
+  pValues->setFocus();
+  TriggerEdit(window, "Undo");
+  EXPECT_EQ(window->InputFld1()->Text(), typed.pValues);
+  // A second Undo goes on into what the user typed.
+  TriggerEdit(window, "Undo");
+  const std::string earlier = window->InputFld1()->Text();
+  EXPECT_LT(earlier.size(), typed.pValues.size());
+  EXPECT_EQ(typed.pValues.substr(0, earlier.size()), earlier);
+
+  // Clear, then Undo in each field gives back its own text.
+  QTest::keyClick(pValues, Qt::Key_A, Qt::ControlModifier);
+  Type(window->InputFld1(), ".04\n.01\n.03");
+  Click(window->CalculateBtn());
+  ASSERT_EQ(window->InputFld1()->Text(), report);
+  Click(window->ClearBtn());
+  ASSERT_TRUE(Read(window) == (Fields{"", "", ""}));
+  for (const Ref<TextArea>& field : {window->Nvariables(), window->ErrorFld(), window->InputFld1()}) {
+    WidgetOf(field)->setFocus();
+    QTest::keyClick(WidgetOf(field), Qt::Key_Z, Qt::ControlModifier);
+  }
+  EXPECT_TRUE(Read(window) == (Fields{typed.count, typed.rate, report}));
+  EXPECT_TRUE(messages_.empty());
+}
+
 TEST_F(ControlWndTest, QuestionMarkOpensOneDescriptionWindowHoweverOftenClicked) {
   Ref<ControlWnd> window = OpenCalculator();
   ASSERT_EQ(GetImplicitWindow_(DescriptionWnd::kFullName), nullptr);
