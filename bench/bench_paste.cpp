@@ -106,6 +106,14 @@ double UntilAnswered(Clock::time_point start, double limitMs, F condition) {
 
 bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
 
+// xclip -verbose writes a line as it starts waiting for each request for the text, the first before any came.
+int TextRequestsLogged(const std::string& log) {
+  std::ifstream in(log);
+  int waits = 0;
+  for (std::string line; std::getline(in, line);) waits += line.find("Waiting for selection request") != line.npos;
+  return waits - 1;
+}
+
 int Measure(int argc, char** argv, std::size_t bytes, double limitMs) {
   qputenv("QT_QPA_PLATFORM", "xcb");
   QApplication app(argc, argv);
@@ -137,12 +145,15 @@ int Measure(int argc, char** argv, std::size_t bytes, double limitMs) {
 
   int result = 0;
   std::thread driver([&] {
-    // In the foreground, so that it can be stopped; it serves the clipboard until then.
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const pid_t owner = Spawn({"xclip", "-quiet", "-selection", "clipboard", "-i", path}, {}, &quiet);
-    posix_spawn_file_actions_destroy(&quiet);
+    // In the foreground, so that it can be stopped; it serves the clipboard until then, and logs each request for
+    // the text (not those for its formats) as it starts waiting for the next.
+    const std::string ownerLog = std::string(path) + ".owner";
+    posix_spawn_file_actions_t logged;
+    posix_spawn_file_actions_init(&logged);
+    posix_spawn_file_actions_addopen(&logged, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&logged, STDERR_FILENO, ownerLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const pid_t owner = Spawn({"xclip", "-verbose", "-selection", "clipboard", "-i", path}, {}, &logged);
+    posix_spawn_file_actions_destroy(&logged);
     const auto ready = Clock::now();
     while (!Run("timeout 2 xclip -o -selection clipboard -t TARGETS >/dev/null 2>&1") && MsSince(ready) < 10000) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -189,6 +200,8 @@ int Measure(int argc, char** argv, std::size_t bytes, double limitMs) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     Stop(owner);
+    const int transfers = TextRequestsLogged(ownerLog);
+    unlink(ownerLog.c_str());
 
     double calculateMs = -1;
     if (pasteMs >= 0) {
@@ -205,7 +218,7 @@ int Measure(int argc, char** argv, std::size_t bytes, double limitMs) {
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%ld %.1f %.1f %ld\n", lines, pasteMs, calculateMs, usage.ru_maxrss);
+    std::printf("%ld %.1f %.1f %ld %d\n", lines, pasteMs, calculateMs, usage.ru_maxrss, transfers);
     std::fflush(stdout);
     InGui([] { return QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
   });
@@ -223,6 +236,7 @@ struct Outcome {
   long lines = 0;
   double pasteMs = -1, calculateMs = -1;
   long peakKiB = 0;
+  int transfers = -1;  // requests for the clipboard's text that the paste made of its owner
 };
 
 Outcome RunSize(const char* self, double megabytes, double limitS, const std::string& display) {
@@ -253,8 +267,8 @@ Outcome RunSize(const char* self, double megabytes, double limitS, const std::st
   close(fds[0]);
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
-  outcome.finished = std::sscanf(line.c_str(), "%ld %lf %lf %ld", &outcome.lines, &outcome.pasteMs,
-                                 &outcome.calculateMs, &outcome.peakKiB) == 4;
+  outcome.finished = std::sscanf(line.c_str(), "%ld %lf %lf %ld %d", &outcome.lines, &outcome.pasteMs,
+                                 &outcome.calculateMs, &outcome.peakKiB, &outcome.transfers) == 5;
   return outcome;
 }
 
@@ -317,15 +331,16 @@ int main(int argc, char** argv) {
   }
 
   std::printf("Paste into the p-value field (Xvfb, openbox, xcb; Ctrl+V of a clipboard owned by xclip)\n");
-  std::printf("  %8s %9s %18s %24s %10s\n", "size", "lines", "paste", "Calculate 999 after", "peak RSS");
+  std::printf("  %8s %9s %18s %24s %10s %16s\n", "size", "lines", "paste", "Calculate 999 after", "peak RSS",
+              "text transfers");
   for (double megabytes : sizes) {
     const Outcome o = RunSize(argv[0], megabytes, limitS, display);
     if (!o.finished) {
       std::printf("  %6.2f MB: no result within the limit of %.0f s\n", megabytes, limitS);
       continue;
     }
-    std::printf("  %6.2f MB %9ld %18s %24s %7ld MB\n", megabytes, o.lines, Figure(o.pasteMs, limitS).c_str(),
-                Figure(o.calculateMs, limitS).c_str(), o.peakKiB / 1024);
+    std::printf("  %6.2f MB %9ld %18s %24s %7ld MB %16d\n", megabytes, o.lines, Figure(o.pasteMs, limitS).c_str(),
+                Figure(o.calculateMs, limitS).c_str(), o.peakKiB / 1024, o.transfers);
   }
   Stop(wm);
   Stop(xvfb);

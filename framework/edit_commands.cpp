@@ -5,6 +5,8 @@
 #include <QTextDocument>
 #include <map>
 
+#include "framework/field_widget.h"
+
 namespace internal {
 namespace {
 
@@ -19,13 +21,27 @@ EditCommand EditCommandNamed(const std::string& name) {
   return it == commands.end() ? EditCommand::kNone : it->second;
 }
 
+// Every field the framework makes is a FieldWidget, whose Undo reaches back past a text that the program replaced.
+bool CanUndo(const QPlainTextEdit& field) {
+  const auto* own = dynamic_cast<const FieldWidget*>(&field);
+  return own ? own->CanUndo() : field.document()->isUndoAvailable();
+}
+
+void Undo(QPlainTextEdit& field) {
+  if (auto* own = dynamic_cast<FieldWidget*>(&field)) {
+    own->Undo();
+  } else {
+    field.undo();
+  }
+}
+
 bool CanEdit(EditCommand command, const QPlainTextEdit* field) {
   if (!field) return false;
   const bool writable = !field->isReadOnly();
   const bool selection = field->textCursor().hasSelection();
   switch (command) {
     case EditCommand::kUndo:
-      return writable && field->document()->isUndoAvailable();
+      return writable && CanUndo(*field);
     case EditCommand::kCut:
     case EditCommand::kClear:
       return writable && selection;
@@ -45,7 +61,7 @@ void DoEdit(EditCommand command, QPlainTextEdit* field) {
   if (!CanEdit(command, field)) return;
   switch (command) {
     case EditCommand::kUndo:
-      field->undo();
+      Undo(*field);
       break;
     case EditCommand::kCut:
       field->cut();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPlainTextDocumentLayout>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -122,8 +123,49 @@ bool FieldWidget::event(QEvent* e) {
   return QPlainTextEdit::event(e);
 }
 
+void FieldWidget::StartText(const QString& text) {
+  setPlainText(text);
+  document()->clearUndoRedoStacks();
+  for (QTextDocument* document : replaced_) delete document;
+  replaced_.clear();
+}
+
+void FieldWidget::ReplaceText(const QString& text) {
+  QTextDocument* old = document();
+  auto* fresh = new QTextDocument(this);
+  fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+  fresh->setDefaultFont(old->defaultFont());
+  fresh->setDefaultTextOption(old->defaultTextOption());  // the alignment and the wrapping
+  fresh->setDocumentMargin(old->documentMargin());
+  fresh->setPlainText(text);
+  fresh->clearUndoRedoStacks();
+  // The editor deletes a replaced document that it made itself; this one it must leave alone.
+  old->setParent(this);
+  replaced_.push_back(old);
+  setDocument(fresh);
+}
+
+bool FieldWidget::CanUndo() const { return document()->isUndoAvailable() || !replaced_.empty(); }
+
+void FieldWidget::Undo() {
+  if (document()->isUndoAvailable() || replaced_.empty()) {
+    undo();
+    return;
+  }
+  QTextDocument* current = document();
+  setDocument(replaced_.back());
+  replaced_.pop_back();
+  delete current;
+  moveCursor(QTextCursor::End);
+}
+
 // The character limit holds for typed text only; a paste goes in whole.
 void FieldWidget::keyPressEvent(QKeyEvent* e) {
+  if (e == QKeySequence::Undo && !isReadOnly()) {
+    Undo();
+    e->accept();
+    return;
+  }
   if (limit > 0 && !isReadOnly() && WouldExceedLimit(*e)) {
     e->accept();
     return;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "framework/object.h"
 
@@ -25,6 +26,16 @@ class FieldWidget : public QPlainTextEdit {
   // keys go through the control's event of that number (TextArea's KeyDown) when a delegate is bound to it.
   FieldWidget(QWidget* parent, std::weak_ptr<Object> control, int keyDownEvent);
   int64_t limit = 0;  // MaximumCharactersAllowed for typed text; 0 is none
+
+  // The field starts anew with the text: nothing to undo.
+  void StartText(const QString& text);
+  // The text replaces the whole text as one step that Undo takes back, and a further Undo goes on into the history
+  // before it. The old document is kept whole, history and all, and the field gets a new one: removing a large
+  // text from a document costs about a second a million lines, keeping it costs nothing.
+  void ReplaceText(const QString& text);
+  // Undo in the text's own history, then back to the text that ReplaceText replaced.
+  bool CanUndo() const;
+  void Undo();
 
  protected:
   bool event(QEvent* e) override;
@@ -45,6 +56,7 @@ class FieldWidget : public QPlainTextEdit {
 
   std::weak_ptr<Object> control_;
   int keyDownEvent_;
+  std::vector<QTextDocument*> replaced_;  // children of this field, the latest last
 };
 
 // Puts the focus ring on a field or button, or takes it away.

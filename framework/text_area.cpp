@@ -130,26 +130,17 @@ std::string TextArea::Text() const {
 
 void TextArea::Text(const std::string& text) {
   internal::RequireGuiThread("TextArea.Text");
-  QPlainTextEdit* field = FieldOf(*impl_);
+  FieldWidget* field = FieldOf(*impl_);
   if (!field) return;
-  // The document keeps its default text option, and with it the alignment.
+  // A text given while the window is built is where the field starts. Later the program's text replaces what the
+  // user typed or pasted as one step that Undo takes back: a report or a Clear must not destroy the typed values
+  // beyond recovery.
   const Ref<Window> window = OwnerWindow();
-  if (!window || !internal::Native::Built(*window)) {
-    // A text given while the window is built is where the field starts: nothing to undo.
-    field->setPlainText(InsideText(text));
-    field->document()->clearUndoRedoStacks();
-    return;
+  if (window && internal::Native::Built(*window)) {
+    field->ReplaceText(InsideText(text));
+  } else {
+    field->StartText(InsideText(text));
   }
-  // Later the program's text replaces what the user typed or pasted as one step that Undo takes back, as a paste
-  // would: a report or a Clear must not destroy the typed values beyond recovery. The text starts plain and the
-  // cursor at the start, as a field given a new text does.
-  QTextCursor cursor(field->document());
-  cursor.beginEditBlock();
-  cursor.select(QTextCursor::Document);
-  cursor.insertText(InsideText(text), QTextCharFormat());
-  cursor.endEditBlock();
-  cursor.movePosition(QTextCursor::Start);
-  field->setTextCursor(cursor);
 }
 
 int64_t TextArea::SelectionStart() const {
