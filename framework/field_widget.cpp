@@ -1,6 +1,7 @@
 #include "framework/field_widget.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QPointer>
@@ -157,6 +158,18 @@ void FieldWidget::Undo() {
   replaced_.pop_back();
   delete current;
   moveCursor(QTextCursor::End);
+}
+
+// Qt's own menu, whose Undo reaches back past a replaced text as the Edit menu's does.
+void FieldWidget::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu* menu = createStandardContextMenu(e->pos());
+  if (auto* undo = menu->findChild<QAction*>(QStringLiteral("edit-undo"))) {
+    undo->disconnect();
+    undo->setEnabled(!isReadOnly() && CanUndo());
+    connect(undo, &QAction::triggered, this, [this] { Undo(); });
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(e->globalPos());
 }
 
 // The character limit holds for typed text only; a paste goes in whole.

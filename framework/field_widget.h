@@ -3,6 +3,7 @@
 // large texts. TextArea's properties and operations are in text_area.cpp; this knows no property names.
 #pragma once
 
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -40,6 +41,7 @@ class FieldWidget : public QPlainTextEdit {
  protected:
   bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
   // Whether a paste could insert text: its formats say so, without transferring the text itself.
   bool canInsertFromMimeData(const QMimeData* source) const override;
   // Every paste (Ctrl+V, the Edit menu, the context menu) and every drop ends here.

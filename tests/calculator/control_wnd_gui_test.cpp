@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
@@ -534,10 +535,23 @@ TEST_F(ControlWndTest, UndoBringsBackWhatTheReportOrClearReplaced) {
   const std::string report = window->InputFld1()->Text();
   ASSERT_NE(report.find(kRule), std::string::npos);
 
-  // Ctrl+Z as the keyboard sends it, then the Edit menu: each gives back what the report replaced.
+  // Ctrl+Z as the keyboard sends it, the field's own context menu, then the Edit menu: each gives back what the
+  // report replaced.
   QWidget* pValues = WidgetOf(window->InputFld1());
   pValues->setFocus();
   QTest::keyClick(pValues, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(window->InputFld1()->Text(), typed.pValues);
+  Click(window->CalculateBtn());
+  ASSERT_EQ(window->InputFld1()->Text(), report);
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), pValues->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(pValues, &menuKey);
+  QMenu* contextMenu = pValues->findChild<QMenu*>();
+  ASSERT_NE(contextMenu, nullptr);
+  QAction* contextUndo = contextMenu->findChild<QAction*>("edit-undo");
+  ASSERT_NE(contextUndo, nullptr);
+  ASSERT_TRUE(contextUndo->isEnabled());
+  contextUndo->trigger();
+  contextMenu->close();
   EXPECT_EQ(window->InputFld1()->Text(), typed.pValues);
   Click(window->CalculateBtn());
   ASSERT_EQ(window->InputFld1()->Text(), report);
