@@ -3,10 +3,12 @@
 #pragma once
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 class Control;
 class Picture;
+class Timer;
 class Window;
 
 namespace internal {
@@ -18,6 +20,7 @@ struct NativeParent {
 
 struct Native {
   static QWidget* Widget(const Control& control);  // none for a timer
+  static QTimer* Timer(const ::Timer& timer);      // none before the timer first runs
   // The top-level widget and the content widget below the menu bar; none before the window's Qt side is made.
   // Asking makes nothing.
   static QWidget* WindowWidget(const Window& window);

@@ -6,6 +6,7 @@
 
 #include "framework/control_qt.h"
 #include "framework/gui_thread.h"
+#include "framework/native.h"
 
 namespace {
 
@@ -52,4 +53,9 @@ void Timer::Reset() {
 bool Timer::IsRunning() const {
   internal::RequireGuiThread("Timer.IsRunning");
   return impl_->timer && impl_->timer->isActive();
+}
+
+QTimer* internal::Native::Timer(const ::Timer& timer) {
+  internal::RequireGuiThread("Timer.NativeTimer");
+  return timer.impl_->timer.data();
 }

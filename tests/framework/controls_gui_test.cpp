@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimer>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -757,11 +758,14 @@ TEST_F(ControlsTest, SingleShotTimerFiresOnceAfterItsPeriod) {
   clock.start();
   RuntimeMassPropertySetter(timer, PropertyList({{"RunMode", Enumeration(1)}, {"Period", Integer(150)}}).Bytes());
   EXPECT_TRUE(timer->IsRunning());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return recorder_->actions > 0; }, 2000));
+  // Its deadline read back at once bounds the period from above: later reading, under load, only lowers it.
+  ASSERT_NE(internal::Native::Timer(*timer), nullptr);
+  EXPECT_LE(internal::Native::Timer(*timer)->remainingTime(), 150);
+  // The wait is patience for a busy machine, no bound on the period.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return recorder_->actions > 0; }, 60000));
   const qint64 elapsed = clock.elapsed();
   RecordProperty("elapsed_ms", static_cast<int>(elapsed));
   EXPECT_GE(elapsed, 150);
-  EXPECT_LT(elapsed, 1000);
   QTest::qWait(400);  // the duration is the behaviour: nothing more may come
   EXPECT_EQ(recorder_->actions, 1);
   EXPECT_FALSE(timer->IsRunning());

@@ -772,3 +772,96 @@ TEST(WindowClasses, AnEntryForAnEventNeverRaisedIsRefusedAtRegistration) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every Moved and Resized a PlaceWnd gets, from the moment it is built.
+struct Placements {
+  PropertyList list;
+  Ref<MenuBar> menuBar;
+  std::vector<std::string> log;
+};
+Placements placements;
+
+class PlaceWnd : public Window {
+ public:
+  static constexpr const char* kFullName = "PlaceWnd.PlaceWnd";
+  static const ClassInfo& ClassRecord();
+  const ClassInfo& GetClass() const override { return ClassRecord(); }
+
+  void Layout() {
+    if (placements.menuBar) MenuBar(placements.menuBar);
+    RuntimeMassPropertySetter(shared_from_this(), placements.list.Bytes());
+  }
+  void Event_Moved() { placements.log.push_back("Moved"); }
+  void Event_Resized() { placements.log.push_back("Resized"); }
+};
+
+const ClassInfo& PlaceWnd::ClassRecord() {
+  static const ClassInfo record{.fullName = kFullName,
+                                .base = &Window::ClassRecord(),
+                                .factory = [] { return std::make_shared<PlaceWnd>(); },
+                                .events = {
+                                    {Window::kLayout, MakeEventEntry(&PlaceWnd::Layout)},
+                                    {Window::kMoved, MakeEventEntry(&PlaceWnd::Event_Moved)},
+                                    {Window::kResized, MakeEventEntry(&PlaceWnd::Event_Resized)},
+                                }};
+  return RuntimeRegisterClass(record);
+}
+
+// Qt hands a window its first position and size as a move and a resize while it is shown; neither is the user's.
+// Only what comes after them is raised, once each.
+TEST(WindowPlacement, MovedAndResizedComeOnlyAfterTheFirstPositionAndSize) {
+  struct Row {
+    const char* name;
+    bool visible;  // shown while it is built; otherwise by Show afterwards
+    bool withMenuBar;
+    bool resizeable;
+  };
+  const Row rows[] = {
+      {"shown while it is built", true, false, true},
+      {"shown after it is built", false, false, true},
+      {"with a menu bar, whose height is only final once shown", true, true, true},
+      {"of a fixed size", true, false, false},
+  };
+  testing_support::MessageRecorder recorder;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    placements = Placements{};
+    placements.list =
+        WindowList(320, 200, {{"Visible", Boolean(row.visible)}, {"Resizeable", Boolean(row.resizeable)}});
+    if (row.withMenuBar) {
+      placements.menuBar = RuntimeNewObject<MenuBar>();
+      auto file = RuntimeNewObject<MenuItem>();
+      file->Name("FileMenu");
+      file->Text("&File");
+      placements.menuBar->AddMenu(file);
+    }
+    Ref<PlaceWnd> window = RuntimeNewObject<PlaceWnd>();
+    window->Constructor();
+    if (!row.visible) window->Show();
+    QWidget* top = WidgetOf(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    // Shown again where it was, it has not moved either.
+    window->Hide();
+    window->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
+
+    // Qt delivers in order: once the move and the resize below have arrived, so has whatever came before them.
+    top->move(top->pos() + QPoint(25, 15));
+    EXPECT_TRUE(WaitFor([] { return !placements.log.empty(); }));
+    if (row.resizeable) {
+      top->resize(top->size() + QSize(40, 30));
+      EXPECT_TRUE(WaitFor([] { return placements.log.size() > 1; }));
+    }
+    const std::vector<std::string> after =
+        row.resizeable ? std::vector<std::string>{"Moved", "Resized"} : std::vector<std::string>{"Moved"};
+    EXPECT_EQ(placements.log, after);
+    window->Close();
+  }
+  placements = Placements{};
+  testing_support::FlushDeferredDeletes();
+  EXPECT_EQ(recorder.Messages(), std::vector<std::string>{});
+}
+
+}  // namespace
