@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <clocale>
 #include <optional>
 #include <sstream>
@@ -429,27 +428,11 @@ TEST_P(FieldShapeTest, NonNumberWarnsAndCountsAsValRead) {
 INSTANTIATE_TEST_SUITE_P(CalculateReport, FieldShapeTest, testing::ValuesIn(kFieldShapeCases),
                          testing_support::RowName());
 
-// Large pastes: time is compared with one plain pass over the same text, so the check holds under sanitizers too.
-// Reading each field by its number from the start of the text would cost about a thousand passes.
+// Large pastes: ten megabytes give their report in any shape. How the time grows with the text is measured by
+// bench_calculate_report (10 MB as one line and as a million lines), not here: a busy machine can break any bound
+// on time.
 class LargeTextTest : public testing::Test {
  protected:
-  template <typename F>
-  static double BestSeconds(F f) {
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-      const auto start = std::chrono::steady_clock::now();
-      f();
-      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-  }
-
-  static void ExpectLinear(const std::string& text) {
-    const double pass = BestSeconds([&] { EXPECT_FALSE(ReplaceLineEndings(text, "\r\n").empty()); });
-    const double calculate = BestSeconds([&] { EXPECT_TRUE(Calculate("999", ".05", text).report); });
-    EXPECT_LT(calculate, 50 * pass + 0.05) << "one pass " << pass << " s, calculate " << calculate << " s";
-  }
-
   static std::string Repeat(std::string_view piece, std::size_t bytes) {
     std::string text;
     text.reserve(bytes + piece.size());
@@ -467,7 +450,6 @@ TEST_F(LargeTextTest, OneHugeLineIsOneField) {
   // The line is not one number, and 998 fields are missing.
   EXPECT_EQ(outcome.messages.size(), 999u);
   EXPECT_EQ(Rows(*outcome.report).back().p, ".0123");
-  ExpectLinear(text);
 }
 
 TEST_F(LargeTextTest, OneHugeNumber) {
@@ -475,7 +457,6 @@ TEST_F(LargeTextTest, OneHugeNumber) {
   const Outcome outcome = Calculate("999", ".05", text);
   ASSERT_TRUE(outcome.report);
   EXPECT_EQ(Rows(*outcome.report).back().p, ".3333");
-  ExpectLinear(text);
 }
 
 TEST_F(LargeTextTest, MillionLines) {
@@ -484,7 +465,6 @@ TEST_F(LargeTextTest, MillionLines) {
   ASSERT_TRUE(outcome.report);
   EXPECT_TRUE(outcome.messages.empty());
   EXPECT_EQ(Rows(*outcome.report).size(), 999u);
-  ExpectLinear(text);
 }
 
 }  // namespace
