@@ -43,14 +43,19 @@ struct WindowProperty {
 };
 
 constexpr std::array<WindowProperty, 22> kWindowProperties{{
+    // The content area's size, below the menu bar: the top-level widget is the menu bar's height taller.
     {"Width", PropType::Integer, &Geometry},
     {"Height", PropType::Integer, &Geometry},
+    // Bounds for the user's resizing; a window that is not Resizeable has a fixed size and ignores them.
     {"MinimumWidth", PropType::Integer, &Geometry},
     {"MinimumHeight", PropType::Integer, &Geometry},
     {"MaximumWidth", PropType::Integer, &Geometry},
     {"MaximumHeight", PropType::Integer, &Geometry},
+    // 0 an ordinary document window (Qt::Window), 2 a dialog-style frame (Qt::Dialog), shown modelessly all the same.
     {"Type", PropType::Enumeration, &Frame},
+    // An empty title goes to Qt as one space, so the frame shows nothing instead of the application's name.
     {"Title", PropType::Text, &Title},
+    // The title-bar buttons are window-manager hints; a window manager may still show its own.
     {"HasCloseButton", PropType::Boolean, &Frame},
     {"HasMaximizeButton", PropType::Boolean, &Frame},
     {"HasMinimizeButton", PropType::Boolean, &Frame},
@@ -59,10 +64,14 @@ constexpr std::array<WindowProperty, 22> kWindowProperties{{
     {"Composite", PropType::Boolean, nullptr},
     {"MacProcId", PropType::Integer, nullptr},
     {"FullScreen", PropType::Boolean, nullptr},
+    // 0, the only value in use, leaves the first position to the window system.
     {"DefaultLocation", PropType::Enumeration, nullptr},
     {"Visible", PropType::Boolean, &Visibility},
+    // The content widget paints the colour behind the controls, and opaque labels and canvases paint it beneath
+    // themselves; without HasBackgroundColor the style's window colour shows.
     {"HasBackgroundColor", PropType::Boolean, &Repaint},
     {"BackgroundColor", PropType::Colour, &Repaint},
+    // False hides the menu bar and the window loses its height: the content area keeps Width x Height.
     {"MenuBarVisible", PropType::Boolean, &Geometry},
     {"LiveResize", PropType::Boolean, nullptr},
 }};
