@@ -60,8 +60,10 @@ void ApplyAllowFocus(Canvas& canvas, CanvasWidget& widget, const std::string& na
 const ClassInfo& Canvas::ClassRecord() {
   static const ClassInfo& record = internal::DeclareControlClass(
       "Canvas", RectControl::ClassRecord(), [] { return std::make_shared<Canvas>(); },
+      // Only kept: a canvas draws no focus ring.
       {{{"AllowFocusRing", P::Boolean}},
        {{"AllowFocus", P::Boolean}, internal::OnWidget<Canvas, CanvasWidget>(ApplyAllowFocus)},
+       // Only kept: a canvas raises no key event, and Qt double-buffers every widget already.
        {{"AllowTabs", P::Boolean}},
        {{"DoubleBuffer", P::Boolean}}},
       {internal::MakeControlEvent<MouseDownFn>(kMouseDown, "MouseDown", "( Canvas, Integer, Integer ) as Boolean",

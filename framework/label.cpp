@@ -35,14 +35,17 @@ internal::Applier OnLabel(F apply) {
 const ClassInfo& Label::ClassRecord() {
   static const ClassInfo& record = internal::DeclareControlClass(
       "Label", RectControl::ClassRecord(), [] { return std::make_shared<Label>(); },
+      // Only kept: a label shows the line breaks of its text either way, and its text is never selectable.
       {{{"MultiLine", P::Boolean}},
        {{"Selectable", P::Boolean}},
+       // Horizontal only; the text is always centred vertically in the label's box.
        {{"TextAlignment", P::Enumeration}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
           widget.setAlignment(internal::HorizontalAlignment(label.IntProperty(name)) | Qt::AlignVCenter);
         })},
        {{"TextColor", P::Colour}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
           internal::SetColour(&widget, QPalette::WindowText, internal::ColourProperty(label, name, 0));
         })},
+       // Shown as plain text (CreateNative sets Qt::PlainText), so a value with < or & is never read as markup.
        {{"Value", P::Text}, OnLabel([](Label& label, LabelWidget& widget, const std::string& name) {
           widget.setText(QString::fromStdString(label.TextProperty(name)));
         })},

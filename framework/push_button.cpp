@@ -32,6 +32,8 @@ const ClassInfo& PushButton::ClassRecord() {
        {{"Cancel", P::Boolean}, OnButton([](PushButton& control, QPushButton& button, const std::string& name) {
           if (QShortcut* escape = CancelShortcut(button)) escape->setEnabled(control.BoolProperty(name));
         })},
+       // The default button's look, and Return presses it while it has the focus; Return elsewhere in the window
+       // does not, since Qt gives that to a default button only inside a QDialog and the windows are plain widgets.
        {{"Default", P::Boolean}, OnButton([](PushButton& control, QPushButton& button, const std::string& name) {
           button.setDefault(control.BoolProperty(name));
         })},
