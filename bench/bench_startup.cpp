@@ -34,6 +34,12 @@ using Clock = std::chrono::steady_clock;
 
 struct Sample {
   double ms;
+  double cpuMs;  // user and system time of the child: less swayed than the wall clock by other work on the machine
+  long peakKiB;
+};
+
+struct Usage {
+  double cpuMs;
   long peakKiB;
 };
 
@@ -65,7 +71,7 @@ pid_t Spawn(std::vector<std::string> args, std::vector<std::string> env) {
   return pid;
 }
 
-long ReapPeakKiB(pid_t pid, bool mustExitCleanly, const std::string& program) {
+Usage Reap(pid_t pid, bool mustExitCleanly, const std::string& program) {
   int status = 0;
   rusage usage{};
   wait4(pid, &status, 0, &usage);
@@ -73,7 +79,8 @@ long ReapPeakKiB(pid_t pid, bool mustExitCleanly, const std::string& program) {
     std::fprintf(stderr, "%s did not show a window (status %d)\n", program.c_str(), status);
     std::exit(1);
   }
-  return usage.ru_maxrss;
+  const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+  return {ms(usage.ru_utime) + ms(usage.ru_stime), usage.ru_maxrss};
 }
 
 Sample RunOffscreen(const std::string& program, const std::string& preload, const char* mode) {
@@ -89,12 +96,12 @@ Sample RunOffscreen(const std::string& program, const std::string& preload, cons
   const ssize_t got = read(fds[0], &byte, 1);
   const auto shown = Clock::now();
   close(fds[0]);
-  const long peak = ReapPeakKiB(pid, true, program);
+  const Usage usage = Reap(pid, true, program);
   if (got != 1) {
     std::fprintf(stderr, "%s did not show a window\n", program.c_str());
     std::exit(1);
   }
-  return {std::chrono::duration<double, std::milli>(shown - start).count(), peak};
+  return {std::chrono::duration<double, std::milli>(shown - start).count(), usage.cpuMs, usage.peakKiB};
 }
 
 double Median(std::vector<double> v) {
@@ -105,22 +112,26 @@ double Median(std::vector<double> v) {
 // Runs both programs alternately (after one warm-up run each, for the file cache) and prints the medians.
 template <typename RunFn>
 void Compare(const char* title, int runs, RunFn run) {
-  std::vector<double> programMs, bareMs, programKiB, bareKiB;
+  std::vector<Sample> program, bare;
   run(true);
   run(false);
   for (int i = 0; i < runs; ++i) {
-    const Sample p = run(true);
-    const Sample b = run(false);
-    programMs.push_back(p.ms);
-    bareMs.push_back(b.ms);
-    programKiB.push_back(static_cast<double>(p.peakKiB));
-    bareKiB.push_back(static_cast<double>(b.peakKiB));
+    program.push_back(run(true));
+    bare.push_back(run(false));
   }
-  const double pm = Median(programMs), bm = Median(bareMs), pk = Median(programKiB), bk = Median(bareKiB);
+  const auto median = [](const std::vector<Sample>& samples, auto field) {
+    std::vector<double> values;
+    for (const Sample& sample : samples) values.push_back(static_cast<double>(sample.*field));
+    return Median(values);
+  };
+  const double pm = median(program, &Sample::ms), bm = median(bare, &Sample::ms);
+  const double pc = median(program, &Sample::cpuMs), bc = median(bare, &Sample::cpuMs);
+  const double pk = median(program, &Sample::peakKiB), bk = median(bare, &Sample::peakKiB);
   std::printf("%s, median of %d runs\n", title, runs);
-  std::printf("  Pallastrovane : %8.1f ms  %8.0f KiB peak\n", pm, pk);
-  std::printf("  bare Qt window: %8.1f ms  %8.0f KiB peak\n", bm, bk);
-  std::printf("  ratio         : %8.2f x   %8.2f x   (goal: at most 1.25 x)\n", pm / bm, pk / bk);
+  std::printf("                  %8s     %8s     %8s\n", "wall", "CPU", "peak RSS");
+  std::printf("  Pallastrovane : %8.1f ms  %8.1f ms  %8.0f KiB\n", pm, pc, pk);
+  std::printf("  bare Qt window: %8.1f ms  %8.1f ms  %8.0f KiB\n", bm, bc, bk);
+  std::printf("  ratio         : %8.2f x   %8.2f x   %8.2f x    (goal: at most 1.25 x)\n", pm / bm, pc / bc, pk / bk);
   std::fflush(stdout);
 }
 
@@ -205,13 +216,13 @@ Sample RunOnXvfb(XServer& x, const std::string& program) {
   const bool mapped = x.WaitForMap();
   const auto shown = Clock::now();
   kill(pid, SIGKILL);
-  const long peak = ReapPeakKiB(pid, false, program);
+  const Usage usage = Reap(pid, false, program);
   x.Drain();
   if (!mapped) {
     std::fprintf(stderr, "%s mapped no window on Xvfb\n", program.c_str());
     std::exit(1);
   }
-  return {std::chrono::duration<double, std::milli>(shown - start).count(), peak};
+  return {std::chrono::duration<double, std::milli>(shown - start).count(), usage.cpuMs, usage.peakKiB};
 }
 #endif
 
