@@ -42,6 +42,7 @@ ProgramIdentity& Identity() {
 // decode and to send: the first windows get the sizes of title bars, task bars and window switchers, and the larger
 // ones follow once a window has drawn itself.
 constexpr int kFirstIconLargest = 48;
+constexpr int kWholeIconDelayMs = 250;
 
 struct IconFile {
   QString path;
@@ -87,8 +88,9 @@ bool AnyWindowExposed() {
   return std::any_of(windows.begin(), windows.end(), [](const QWindow* window) { return window->isExposed(); });
 }
 
-// Gives the application the icon in every size once the first window exposed has drawn itself: windows that exist
-// are sent it again, those made later take it as they are made.
+// Gives the application the icon in every size a quarter second after the first window was exposed: windows that
+// exist are sent it again, those made later take it as they are made. The window has drawn itself by then, and the
+// decoding stays out of the way of what start-up does next; no one opens a window switcher sooner.
 class WholeIconAfterFirstFrame : public QObject {
  public:
   static void Await(std::vector<IconFile> files) {
@@ -105,8 +107,7 @@ class WholeIconAfterFirstFrame : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::Expose || !watched->isWindowType()) return false;
     qApp->removeEventFilter(this);
-    // The window draws itself when this event reaches it; the icon waits behind that.
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(kWholeIconDelayMs, this, [this] {
       pending_ = nullptr;
       QGuiApplication::setWindowIcon(IconUpTo(files_, std::numeric_limits<int>::max()));
       deleteLater();
