@@ -28,7 +28,8 @@ bool IsPrintable(char32_t c);
 }  // namespace internal
 
 // While a handler runs inside a Qt event of one of our objects, a control released by that handler must not
-// delete the object whose event is still on the stack: it is hidden and deleted once the event loop gets back.
+// delete the object whose event is still on the stack: it is hidden and deleted once the outermost handler has
+// returned and the event loop it was called from gets back, whatever nested loops (a message box) ran meanwhile.
 class QtDispatchScope {
  public:
   QtDispatchScope();
