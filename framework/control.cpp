@@ -287,6 +287,8 @@ Ref<Window> Control::OwnerWindow() const {
   return owner_.Owner();
 }
 
+void Control::CheckPropertyChange() const { internal::RequireGuiThread("Control.SetProperty"); }
+
 void Control::PropertyChanged(const std::string& declaredName) {
   internal::RequireGuiThread("Control.PropertyChanged");
   const ControlProperty* property = FindDeclaration(GetClass(), declaredName);

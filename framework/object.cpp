@@ -122,6 +122,7 @@ const ClassInfo& Object::ClassRecord() {
 }
 
 void Object::SetProperty(const std::string& declaredName, const PropValue& value) {
+  CheckPropertyChange();
   properties_[declaredName] = value;
   PropertyChanged(declaredName);
 }

@@ -86,6 +86,7 @@ class Object : public std::enable_shared_from_this<Object> {
   virtual const ClassInfo& GetClass() const { return ClassRecord(); }
 
   // Sets a declared property (name as declared). Subclasses apply it to what the user sees in PropertyChanged.
+  // A change that CheckPropertyChange refuses leaves the stored value as it was.
   void SetProperty(const std::string& declaredName, const PropValue& value);
   const PropValue* GetProperty(const std::string& declaredName) const;
   int64_t IntProperty(const std::string& name, int64_t fallback = 0) const;
@@ -94,6 +95,8 @@ class Object : public std::enable_shared_from_this<Object> {
   double NumberProperty(const std::string& name, double fallback = 0) const;  // Single or Double
 
  protected:
+  // Raises to refuse a change before anything is stored (a window or control touched off the GUI thread).
+  virtual void CheckPropertyChange() const {}
   virtual void PropertyChanged(const std::string& /*declaredName*/) {}
 
  private:

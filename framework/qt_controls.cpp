@@ -1,6 +1,7 @@
 #include "framework/qt_controls.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
 #include <vector>
 
@@ -45,6 +46,13 @@ ControlImpl::~ControlImpl() {
 
 void ReleaseQtObject(QObject* object) {
   if (!object) return;
+  // The last reference may go on another thread; a Qt object is stopped and deleted on its own thread only. Until
+  // then a timer may still fire, but into a control that is gone, which its connection finds out.
+  if (object->thread() != QThread::currentThread()) {
+    QMetaObject::invokeMethod(
+        object, [guarded = QPointer<QObject>(object)] { ReleaseQtObject(guarded.data()); }, Qt::QueuedConnection);
+    return;
+  }
   if (QtDispatchScope::Active()) {
     if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
     // A released timer must not fire again before it is gone.

@@ -40,7 +40,8 @@ class QtDispatchScope {
 };
 
 // Deletes a Qt object now, or hides it and deletes it once the event loop gets back when one of our handlers is on
-// the stack (the object whose event is being handled may be this one).
+// the stack (the object whose event is being handled may be this one). Released on another thread, it is handed
+// to its own thread first.
 void ReleaseQtObject(QObject* object);
 
 // A text field's text outside Qt: line breaks are CR LF and a character beyond the BMP is one character.

@@ -316,6 +316,8 @@ QWidget* internal::Native::Content(const Window& window) {
   return window.impl_->content.data();
 }
 
+void Window::CheckPropertyChange() const { internal::RequireGuiThread("Window.SetProperty"); }
+
 void Window::PropertyChanged(const std::string& name) {
   internal::RequireGuiThread("Window.SetProperty");
   if (!impl_->EnsureNative()) return;

@@ -23,8 +23,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimer>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -797,6 +799,72 @@ TEST_F(ControlsTest, AnotherThreadIsRefused) {
   }).join();
   EXPECT_TRUE(refused);
   EXPECT_EQ(field->Text(), "");
+}
+
+// A refused call changes nothing: neither what the control shows nor the value it keeps.
+TEST_F(ControlsTest, APropertySetFromAnotherThreadIsRefusedAndChangesNothing) {
+  auto field = Make<TextArea>({{"Left", Integer(10)}, {"Width", Integer(100)}, {"ReadOnly", Boolean(false)}});
+  auto window = RuntimeNewObject<Window>();
+  window->SetProperty("Width", int64_t{240});
+  const std::pair<Ref<Object>, std::pair<const char*, PropValue>> rows[] = {
+      {field, {"Left", int64_t{70}}},
+      {field, {"ReadOnly", true}},
+      {field, {"Tooltip", std::string("from elsewhere")}},
+      {window, {"Width", int64_t{500}}},
+      {window, {"Title", std::string("from elsewhere")}},
+  };
+  for (const auto& row : rows) {
+    const Ref<Object>& object = row.first;
+    const std::string name = row.second.first;
+    const PropValue value = row.second.second;
+    SCOPED_TRACE(object->GetClass().fullName + "." + name);
+    const PropValue* before = object->GetProperty(name);
+    const std::optional<PropValue> kept = before ? std::optional<PropValue>(*before) : std::nullopt;
+    bool refused = false;
+    std::thread([&] {
+      try {
+        object->SetProperty(name, value);
+      } catch (const ThreadAccessingUIException&) {
+        refused = true;
+      }
+    }).join();
+    EXPECT_TRUE(refused);
+    const PropValue* after = object->GetProperty(name);
+    EXPECT_EQ(after ? std::optional<PropValue>(*after) : std::nullopt, kept);
+  }
+  EXPECT_EQ(internal::Native::Widget(*field)->x(), 10);
+  EXPECT_FALSE(Field(field)->isReadOnly());
+}
+
+// The last reference to a running timer may go on another thread: its QTimer is stopped and deleted on the GUI
+// thread (Qt cannot stop a timer from another thread, and its next tick would reach a deleted object), and no
+// action reaches the control that is gone.
+TEST_F(ControlsTest, ARunningTimerReleasedOnAnotherThreadStopsOnTheGuiThread) {
+  static std::vector<std::string> warnings;
+  warnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& m) { warnings.push_back(m.toStdString()); });
+  auto timer = Make<Timer>();
+  Bind(timer, Timer::kAction, "( Timer )", &Recorder::TimerAction);
+  RuntimeMassPropertySetter(timer, PropertyList({{"RunMode", Enumeration(2)}, {"Period", Integer(1)}}).Bytes());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return recorder_->actions >= 2; }));
+  std::weak_ptr<Object> watch = timer;
+  std::thread([held = std::move(timer)]() mutable { held.reset(); }).join();
+  EXPECT_TRUE(watch.expired());
+  const int actions = recorder_->actions;
+  // What the release posted comes first; a later timer of the same period has its ticks after the old one's.
+  bool handedOver = false;
+  QMetaObject::invokeMethod(
+      qApp, [&] { handedOver = true; }, Qt::QueuedConnection);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return handedOver; }));
+  int ticks = 0;
+  QTimer later;
+  QObject::connect(&later, &QTimer::timeout, [&] { ++ticks; });
+  later.start(1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 5; }));
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(recorder_->actions, actions);
+  EXPECT_EQ(warnings, std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // Releasing Qt objects at hostile moments: a window closed by a timer while its own handler's message box runs a
-// nested event loop.
+// nested event loop, and the last reference to a running timer or a window dropped on another thread.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/controls.h"
@@ -173,6 +175,27 @@ TEST_F(NestedLoop, ATimerMayCloseTheWindowWhileItsHandlersMessageBoxIsUp) {
       RuntimeResetForTesting();
     }
   }
+}
+
+// A window's widgets are made as soon as a property is set; dropping the last reference to such a window on
+// another thread hands their deletion to the GUI thread, where Qt lets them go.
+TEST(ReleaseOnAnotherThread, AWindowsWidgetsAreDeletedOnTheGuiThread) {
+  static std::vector<std::string> warnings;
+  warnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& m) { warnings.push_back(m.toStdString()); });
+  Ref<Window> window = RuntimeNewObject<Window>();
+  window->SetProperty("Width", int64_t{200});
+  window->SetProperty("Visible", true);
+  QPointer<QWidget> top = WidgetOf(window);
+  ASSERT_FALSE(top.isNull());
+  const QThread* destroyedOn = nullptr;
+  QObject::connect(top, &QObject::destroyed, [&destroyedOn] { destroyedOn = QThread::currentThread(); });
+  std::thread([held = std::move(window)]() mutable { held.reset(); }).join();
+  EXPECT_TRUE(WaitFor([&] { return top.isNull(); }));
+  EXPECT_EQ(destroyedOn, qApp->thread());
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(warnings, std::vector<std::string>{});
 }
 
 }  // namespace
