@@ -66,6 +66,13 @@ const ControlEvent* FindEvent(const ClassInfo& cls, int number) {
   return nullptr;
 }
 
+// List values are 64-bit and Qt's geometry is int, and a QRect's right edge is left + width - 1: positions and
+// extents are clamped to what a widget may be, so that every sum here and in Qt stays well inside int.
+int ToQtPosition(int64_t value) {
+  return static_cast<int>(std::clamp<int64_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+}
+int ToQtExtent(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, QWIDGETSIZE_MAX)); }
+
 // Keeps a control's distance to each locked edge of its parent: the reference is the list geometry and the
 // parent's size at the moment that geometry was set.
 class GeometryKeeper : public QObject {
@@ -92,9 +99,9 @@ class GeometryKeeper : public QObject {
  private:
   static void Follow(bool lockNear, bool lockFar, int delta, int& position, int& extent) {
     if (lockNear && lockFar) {
-      extent = std::max(0, extent + delta);
+      extent = ToQtExtent(int64_t{extent} + delta);
     } else if (lockFar) {
-      position += delta;
+      position = ToQtPosition(int64_t{position} + delta);
     }
   }
 
@@ -121,10 +128,8 @@ GeometryKeeper* KeeperOf(const ControlImpl& qt) {
 
 void ApplyGeometry(Control& control, ControlImpl& qt, const std::string&) {
   if (GeometryKeeper* keeper = KeeperOf(qt)) {
-    keeper->SetListGeometry(QRect(static_cast<int>(control.IntProperty("Left")),
-                                  static_cast<int>(control.IntProperty("Top")),
-                                  static_cast<int>(std::max<int64_t>(0, control.IntProperty("Width"))),
-                                  static_cast<int>(std::max<int64_t>(0, control.IntProperty("Height")))));
+    keeper->SetListGeometry(QRect(ToQtPosition(control.IntProperty("Left")), ToQtPosition(control.IntProperty("Top")),
+                                  ToQtExtent(control.IntProperty("Width")), ToQtExtent(control.IntProperty("Height"))));
   }
 }
 

@@ -25,6 +25,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <chrono>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -565,6 +566,59 @@ TEST_F(ControlsTest, LocksKeepTheDistanceToTheirEdgesOnResize) {
     host_->resize(300, 200);
     EXPECT_EQ(widget->geometry(), QRect(20, 30, 100, 50)) << "back at the list's size";
   }
+}
+
+// List values are 64-bit: whatever a list holds, the geometry is clamped as a widget's size is (QWIDGETSIZE_MAX), never
+// wrapped to another value nor overflowing int in Qt's rectangles, also once the locks follow a resize.
+TEST_F(ControlsTest, HostileGeometryIsClampedNotWrapped) {
+  constexpr int64_t kMax = QWIDGETSIZE_MAX;
+  constexpr int64_t kInt64Max = std::numeric_limits<int64_t>::max();
+  constexpr int64_t kInt64Min = std::numeric_limits<int64_t>::min();
+  struct Row {
+    const char* name;
+    int64_t left, top, width, height;
+    QRect expected;
+  };
+  const Row rows[] = {
+      {"left at INT_MAX with a width", 2147483647, 10, 100, 20, QRect(kMax, 10, 100, 20)},
+      {"left past 2^32 does not wrap to 10", (int64_t{1} << 32) + 10, 10, 100, 20, QRect(kMax, 10, 100, 20)},
+      {"top at INT_MAX with a height", 10, 2147483647, 100, 20, QRect(10, kMax, 100, 20)},
+      {"most negative left and top", kInt64Min, kInt64Min, 100, 20, QRect(-kMax, -kMax, 100, 20)},
+      {"INT_MIN left", -2147483648LL, 10, 100, 20, QRect(-kMax, 10, 100, 20)},
+      {"widest and highest", 10, 10, kInt64Max, kInt64Max, QRect(10, 10, kMax, kMax)},
+      {"width past 2^32 does not wrap to 5", 10, 10, (int64_t{1} << 32) + 5, 20, QRect(10, 10, kMax, 20)},
+      {"negative extents are empty", 10, 10, kInt64Min, -5, QRect(10, 10, 0, 0)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (bool locked : {false, true}) {
+      SCOPED_TRACE(locked ? "locked to all four edges, host grown and shrunk" : "no locks");
+      host_ = std::make_unique<Host>();
+      auto canvas = Make<Canvas>({{"Left", Integer(row.left)},
+                                  {"Top", Integer(row.top)},
+                                  {"Width", Integer(row.width)},
+                                  {"Height", Integer(row.height)},
+                                  {"LockLeft", Boolean(locked)},
+                                  {"LockTop", Boolean(locked)},
+                                  {"LockRight", Boolean(locked)},
+                                  {"LockBottom", Boolean(locked)}});
+      QWidget* widget = internal::Native::Widget(*canvas);
+      EXPECT_EQ(widget->geometry(), row.expected);
+      host_->resize(350, 260);
+      host_->resize(10, 10);
+      host_->resize(300, 200);
+      EXPECT_EQ(widget->geometry(), row.expected) << "back at the list's size";
+    }
+  }
+  // A right lock moves the control by the host's growth, from a position already at the limit.
+  host_ = std::make_unique<Host>();
+  auto moved = Make<Canvas>({{"Left", Integer(kInt64Max)},
+                             {"Top", Integer(10)},
+                             {"Width", Integer(100)},
+                             {"Height", Integer(20)},
+                             {"LockRight", Boolean(true)}});
+  host_->resize(400, 200);
+  EXPECT_EQ(internal::Native::Widget(*moved)->geometry(), QRect(kMax, 10, 100, 20));
 }
 
 TEST_F(ControlsTest, FontsFollowNameSizeAndStyle) {
