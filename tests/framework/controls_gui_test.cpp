@@ -388,6 +388,28 @@ TEST_F(ControlsTest, TextUsesCrLfOutsideAndSelectionCountsInItsCharacters) {
   EXPECT_EQ(field->SelectionLength(), 0);
 }
 
+// A length past the end selects to the end, INT64_MAX included, whatever the start.
+TEST_F(ControlsTest, SelectionLengthPastTheEndSelectsToTheEnd) {
+  auto field = Make<TextArea>();
+  field->Text("ab\r\ncdef");
+  const struct {
+    int64_t start, length;
+    int64_t selected;
+  } rows[] = {
+      {2, std::numeric_limits<int64_t>::max(), 6},     {0, std::numeric_limits<int64_t>::max(), 8},
+      {7, std::numeric_limits<int64_t>::max(), 1},     {8, std::numeric_limits<int64_t>::max(), 0},
+      {2, std::numeric_limits<int64_t>::max() - 1, 6}, {4, 1000, 4},
+      {4, std::numeric_limits<int64_t>::min(), 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("start " + std::to_string(row.start) + " length " + std::to_string(row.length));
+    field->SelectionStart(row.start);
+    field->SelectionLength(row.length);
+    EXPECT_EQ(field->SelectionStart(), row.start);
+    EXPECT_EQ(field->SelectionLength(), row.selected);
+  }
+}
+
 bool BusyCursorShown() {
   return QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
 }
