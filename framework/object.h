@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -58,8 +59,8 @@ struct ClassInfo {
   std::map<int, EventEntry> events{};               // the entries this class fills
   std::map<int, ControlEventDecl> controlEvents{};  // events a delegate may be bound to, by number
   // Of this class's event table: the events the framework raises. A class numbered by this table may fill no other
-  // entry, since a handler there would never run; empty leaves the entries unchecked.
-  std::set<int> raisedEvents{};
+  // entry, since a handler there would never run; none leaves the entries unchecked, an empty set refuses all.
+  std::optional<std::set<int>> raisedEvents{};
 
   bool DerivesFrom(const ClassInfo& other) const;
   const PropertyDecl* FindProperty(std::string_view name) const;  // case-insensitive, bases searched
