@@ -66,12 +66,15 @@ const ControlEvent* FindEvent(const ClassInfo& cls, int number) {
   return nullptr;
 }
 
-// List values are 64-bit and Qt's geometry is int, and a QRect's right edge is left + width - 1: positions and
-// extents are clamped to what a widget may be, so that every sum here and in Qt stays well inside int.
+// List values are 64-bit and Qt's geometry is int, and a QRect's right edge is left + width - 1: positions are
+// clamped to what a widget may be, so that every sum here and in Qt stays well inside int. Extents are clamped
+// further, to a little more than a 4K screen shows at 1x: a style may paint a control through an image of its whole
+// size (Fusion's buttons do), which at QWIDGETSIZE_MAX would take gigabytes.
+constexpr int64_t kLargestControl = 4096;
 int ToQtPosition(int64_t value) {
   return static_cast<int>(std::clamp<int64_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
-int ToQtExtent(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, QWIDGETSIZE_MAX)); }
+int ToQtExtent(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, kLargestControl)); }
 
 // Keeps a control's distance to each locked edge of its parent: the reference is the list geometry and the
 // parent's size at the moment that geometry was set.

@@ -590,10 +590,12 @@ TEST_F(ControlsTest, LocksKeepTheDistanceToTheirEdgesOnResize) {
   }
 }
 
-// List values are 64-bit: whatever a list holds, the geometry is clamped as a widget's size is (QWIDGETSIZE_MAX), never
-// wrapped to another value nor overflowing int in Qt's rectangles, also once the locks follow a resize.
+// List values are 64-bit: whatever a list holds, a position is clamped as a widget's size is (QWIDGETSIZE_MAX) and an
+// extent to a little more than a screen's (4096), never wrapped to another value nor overflowing int in Qt's
+// rectangles, also once the locks follow a resize.
 TEST_F(ControlsTest, HostileGeometryIsClampedNotWrapped) {
   constexpr int64_t kMax = QWIDGETSIZE_MAX;
+  constexpr int64_t kLargest = 4096;
   constexpr int64_t kInt64Max = std::numeric_limits<int64_t>::max();
   constexpr int64_t kInt64Min = std::numeric_limits<int64_t>::min();
   struct Row {
@@ -607,8 +609,9 @@ TEST_F(ControlsTest, HostileGeometryIsClampedNotWrapped) {
       {"top at INT_MAX with a height", 10, 2147483647, 100, 20, QRect(10, kMax, 100, 20)},
       {"most negative left and top", kInt64Min, kInt64Min, 100, 20, QRect(-kMax, -kMax, 100, 20)},
       {"INT_MIN left", -2147483648LL, 10, 100, 20, QRect(-kMax, 10, 100, 20)},
-      {"widest and highest", 10, 10, kInt64Max, kInt64Max, QRect(10, 10, kMax, kMax)},
-      {"width past 2^32 does not wrap to 5", 10, 10, (int64_t{1} << 32) + 5, 20, QRect(10, 10, kMax, 20)},
+      {"widest and highest", 10, 10, kInt64Max, kInt64Max, QRect(10, 10, kLargest, kLargest)},
+      {"width past 2^32 does not wrap to 5", 10, 10, (int64_t{1} << 32) + 5, 20, QRect(10, 10, kLargest, 20)},
+      {"the largest extent itself", 10, 10, kLargest, kLargest, QRect(10, 10, kLargest, kLargest)},
       {"negative extents are empty", 10, 10, kInt64Min, -5, QRect(10, 10, 0, 0)},
   };
   for (const Row& row : rows) {
@@ -641,6 +644,15 @@ TEST_F(ControlsTest, HostileGeometryIsClampedNotWrapped) {
                              {"LockRight", Boolean(true)}});
   host_->resize(400, 200);
   EXPECT_EQ(internal::Native::Widget(*moved)->geometry(), QRect(kMax, 10, 100, 20));
+}
+
+// Fusion paints a button through an image of the button's whole size: one as large as a list allows must still
+// paint, not ask for more memory than any machine has (AddressSanitizer refuses such an allocation outright).
+TEST_F(ControlsTest, AButtonAsLargeAsAListAllowsStillPaints) {
+  constexpr int64_t kHuge = std::numeric_limits<int64_t>::max();
+  auto button = Make<PushButton>({{"Width", Integer(kHuge)}, {"Height", Integer(kHuge)}, {"Caption", Text("Go")}});
+  ShowActive();
+  EXPECT_FALSE(host_->grab().toImage().isNull());
 }
 
 TEST_F(ControlsTest, FontsFollowNameSizeAndStyle) {
