@@ -286,6 +286,7 @@ const ClassInfo& Control::ClassRecord() {
        {{"Name", P::Text}, OnWidget([](Control& c, QWidget& w, const std::string& name) {
           w.setObjectName(QString::fromStdString(c.TextProperty(name)));
         })},
+       // Only kept: the control's place in a control array; a control outside one has the lowest 32-bit value.
        {{"Index", P::Integer}}});
   return RuntimeRegisterClass(record);
 }
@@ -329,14 +330,19 @@ bool Control::FireEvent(int eventNumber, EventArgs& args) {
 const ClassInfo& RectControl::ClassRecord() {
   static const ClassInfo& record = internal::DeclareControlClass(
       "RectControl", Control::ClassRecord(), nullptr,
+      // Logical units in the window's content area. Setting any of them records the geometry and the content area's
+      // size at that moment: the reference the locks keep their distances from, so a resize back restores it.
       {{{"Left", P::Integer}, ApplyGeometry},
        {{"Top", P::Integer}, ApplyGeometry},
        {{"Width", P::Integer}, ApplyGeometry},
        {{"Height", P::Integer}, ApplyGeometry},
+       // A locked edge keeps its distance to the same edge of the content area on every resize: left and right
+       // locked stretch the width, right alone moves the control; top and bottom likewise.
        {{"LockLeft", P::Boolean}, ApplyLocks},
        {{"LockTop", P::Boolean}, ApplyLocks},
        {{"LockRight", P::Boolean}, ApplyLocks},
        {{"LockBottom", P::Boolean}, ApplyLocks},
+       // Read once the controls are made: the window orders Tab among its focusable controls by it.
        {{"TabIndex", P::Integer}},
        {{"TabPanelIndex", P::Integer}},
        {{"TabStop", P::Boolean}, OnWidget(ApplyTabStop)},

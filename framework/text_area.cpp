@@ -51,6 +51,8 @@ const ClassInfo& TextArea::ClassRecord() {
       {{{"BackgroundColor", P::Colour}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
           internal::SetColour(&field, QPalette::Base, internal::ColourProperty(area, name, 0xffffff));
         })},
+       // The field draws the border itself, one logical unit on its outermost device pixels, so that it holds at
+       // fractional scales where the style's frame was painted over or clipped away (FieldBorder).
        {{"HasBorder", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
           field.setFrameShape(area.BoolProperty(name) ? QFrame::StyledPanel : QFrame::NoFrame);
         })},
@@ -58,6 +60,7 @@ const ClassInfo& TextArea::ClassRecord() {
        {{"HideSelection", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
           internal::ApplySelectionColours(&field, area.BoolProperty(name));
         })},
+       // Only kept: the font decides the line height, and every field takes line breaks.
        {{"LineHeight", P::Double}},
        {{"LineSpacing", P::Double}},
        {{"MultiLine", P::Boolean}},
@@ -71,6 +74,7 @@ const ClassInfo& TextArea::ClassRecord() {
        {{"HasVerticalScrollbar", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
           field.setVerticalScrollBarPolicy(area.BoolProperty(name) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
         })},
+       // Read by SelBold(bool), which does nothing without it.
        {{"AllowStyledText", P::Boolean}},
        // The selection colours follow the text colour when the field hides its selection.
        {{"TextColor", P::Colour}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
@@ -78,6 +82,7 @@ const ClassInfo& TextArea::ClassRecord() {
           if (area.GetProperty("HideSelection"))
             internal::ApplySelectionColours(&field, area.BoolProperty("HideSelection"));
         })},
+       // A 2-pixel frame in the highlight colour while the field has the focus: styles show it faintly or not at all.
        {{"AllowFocusRing", P::Boolean}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
           internal::ShowFocusRing(&field, area.BoolProperty(name));
         })},
@@ -95,7 +100,10 @@ const ClassInfo& TextArea::ClassRecord() {
        {{"TextAlignment", P::Enumeration}, OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
           ApplyFieldAlignment(&field, internal::HorizontalAlignment(area.IntProperty(name)));
         })},
+       // Only kept: there is no spell checker.
        {{"AllowSpellChecking", P::Boolean}},
+       // Limits typing only, 0 not at all: a typed character (a line break counts two) that would pass the limit is
+       // dropped without a beep, while a paste goes in whole.
        {{"MaximumCharactersAllowed", P::Integer},
         OnField([](TextArea& area, FieldWidget& field, const std::string& name) {
           field.limit = std::max<int64_t>(0, area.IntProperty(name));

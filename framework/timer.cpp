@@ -21,6 +21,7 @@ void Restart(Control& timer, ControlImpl&, const std::string&) { static_cast<Tim
 const ClassInfo& Timer::ClassRecord() {
   static const ClassInfo& record = internal::DeclareControlClass(
       "Timer", Control::ClassRecord(), [] { return std::make_shared<Timer>(); },
+      // RunMode 0 stops the timer, 1 fires once Period ms later, 2 every Period ms; Period 0 stops it too.
       {{{"RunMode", P::Enumeration}, Restart}, {{"Period", P::Integer}, Restart}},
       {internal::MakeControlEvent<TimerActionFn>(
           kAction, "Action", "( Timer )", [](const Delegate& handler, const Ref<Object>& self, EventArgs&) {
