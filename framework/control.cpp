@@ -8,10 +8,10 @@
 #include <map>
 #include <mutex>
 
-#include "framework/control_qt.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
-#include "framework/qt_colour.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
+#include "framework/internal/qt_colour.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/field_widget.h"
+#include "framework/internal/field_widget.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/control_qt.h"
-#include "framework/qt_controls.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/qt_controls.h"
 
 using internal::FieldWidget;
 using internal::IsPrintable;

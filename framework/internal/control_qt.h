@@ -5,6 +5,10 @@
 // control.cpp; the program never includes it.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QColor>
 #include <QFont>
 #include <QPalette>
@@ -18,9 +22,9 @@
 #include <vector>
 
 #include "framework/delegate.h"
+#include "framework/internal/qt_colour.h"
+#include "framework/internal/qt_controls.h"
 #include "framework/object.h"
-#include "framework/qt_colour.h"
-#include "framework/qt_controls.h"
 
 class Control;
 

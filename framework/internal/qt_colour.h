@@ -1,6 +1,10 @@
 // Internal to the framework: colour settings (0x00RRGGBB) as Qt's colours, and the background a window paints.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QColor>
 #include <cstdint>
 #include <optional>

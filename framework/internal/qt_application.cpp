@@ -1,4 +1,4 @@
-#include "framework/qt_application.h"
+#include "framework/internal/qt_application.h"
 
 #include <QApplication>
 #include <QCoreApplication>

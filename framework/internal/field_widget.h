@@ -3,6 +3,10 @@
 // large texts. TextArea's properties and operations are in text_area.cpp; this knows no property names.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
