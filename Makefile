@@ -18,8 +18,6 @@ build: deps
 	cmake --build --preset default -j $(JOBS)
 
 run: build
-	@if [ ! -x build/default/Pallastrovane ]; then \
-	  echo "The program's windows are not built yet: there is nothing to start."; exit 1; fi
 	build/default/Pallastrovane
 
 test: deps format-check test-default test-asan test-plain test-mingw fuzz-smoke

@@ -4,30 +4,19 @@
 #include <string>
 
 #include "app/startup.h"
+#include "framework/text.h"
 
 #ifndef _WIN32
 namespace {
 
-// The command line is UTF-8 here; the entry takes it as wide text, as Windows gives it.
-std::wstring WideFromUtf8(const std::string& text) {
+// The command line is UTF-8 here; the entry takes it as wide text, as Windows gives it. A byte that starts no
+// valid character becomes U+FFFD.
+std::wstring WideFromUtf8(std::string_view text) {
   std::wstring out;
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || (extra > 0 && i + extra >= text.size())) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    char32_t code = extra == 0 ? c : c & (0x3F >> extra);
-    bool ok = true;
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next >> 6) != 2) ok = false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    out.push_back(ok ? static_cast<wchar_t>(code) : wchar_t{0xFFFD});
-    i += ok ? extra + 1 : 1;
+  while (!text.empty()) {
+    const std::optional<Utf8Character> c = DecodeUtf8(text);
+    out.push_back(c ? static_cast<wchar_t>(c->code) : wchar_t{0xFFFD});
+    text.remove_prefix(c ? c->length : 1);
   }
   return out;
 }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -41,6 +42,16 @@ bool IsBareFileName(const std::string& name) {
 QString DoubleSizeName(const QString& name) {
   const qsizetype dot = name.lastIndexOf(u'.');
   return dot < 0 ? name + QStringLiteral("@2x") : name.left(dot) + QStringLiteral("@2x") + name.mid(dot);
+}
+
+// Read by the format that the file's suffix names: guessing it from the contents first loads every image format
+// plugin to ask it, which costs start-up milliseconds and megabytes. A file whose suffix misnames it is still read.
+QImage ReadImage(const QString& path) {
+  QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
+  reader.setAutoDetectImageFormat(false);
+  QImage image = reader.read();
+  if (image.isNull()) image.load(path);
+  return image;
 }
 
 // A screen above 1x draws the double-size variant where there is one, so that the picture is not upscaled; the
@@ -80,8 +91,9 @@ int64_t Picture::Height() const { return std::lround(impl_->image.deviceIndepend
 const QImage* internal::Native::Image(const Picture& picture) { return &picture.impl_->image; }
 
 Ref<Picture> Picture::FromFile(const std::string& path) {
-  QImage image;
-  if (path.empty() || !image.load(QString::fromStdString(path))) return nullptr;
+  if (path.empty()) return nullptr;
+  QImage image = ReadImage(QString::fromStdString(path));
+  if (image.isNull()) return nullptr;
   if (QFileInfo(QString::fromStdString(path)).completeBaseName().endsWith(QStringLiteral("@2x"))) {
     image.setDevicePixelRatio(2);
   }

@@ -198,15 +198,15 @@ std::string Chr(std::uint32_t code) {
   return result;
 }
 
-std::uint32_t Asc(std::string_view text) {
-  if (text.empty()) return 0;
+std::optional<Utf8Character> DecodeUtf8(std::string_view text) {
+  if (text.empty()) return std::nullopt;
   const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])); };
   const std::uint32_t lead = byte(0);
   std::size_t length = 0;
   std::uint32_t code = 0;
   std::uint32_t minimum = 0;
   if (lead < 0x80) {
-    return lead;
+    return Utf8Character{lead, 1};
   } else if ((lead & 0xE0) == 0xC0) {
     length = 2;
     code = lead & 0x1F;
@@ -220,15 +220,21 @@ std::uint32_t Asc(std::string_view text) {
     code = lead & 0x07;
     minimum = 0x10000;
   } else {
-    return lead;
+    return std::nullopt;
   }
-  if (text.size() < length) return lead;
+  if (text.size() < length) return std::nullopt;
   for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return lead;
+    if ((byte(i) & 0xC0) != 0x80) return std::nullopt;
     code = (code << 6) | (byte(i) & 0x3F);
   }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return lead;
-  return code;
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+  return Utf8Character{code, length};
+}
+
+std::uint32_t Asc(std::string_view text) {
+  if (text.empty()) return 0;
+  const std::optional<Utf8Character> first = DecodeUtf8(text);
+  return first ? first->code : static_cast<unsigned char>(text[0]);
 }
 
 std::int64_t Len(std::string_view text) {

@@ -47,6 +47,15 @@ std::string ReplaceLineEndings(std::string_view text, std::string_view lineEnd);
 // (a surrogate or above U+10FFFF).
 std::string Chr(std::uint32_t code);
 
+// The first character of a UTF-8 text: its code point and how many bytes it takes. None for the empty text and for
+// a text that does not begin with a valid UTF-8 sequence (a stray or missing continuation byte, an overlong form, a
+// surrogate or a code above U+10FFFF).
+struct Utf8Character {
+  std::uint32_t code = 0;
+  std::size_t length = 0;
+};
+std::optional<Utf8Character> DecodeUtf8(std::string_view text);
+
 // The code point of the first character; 0 for the empty text. A first byte that starts no valid UTF-8 sequence
 // gives that byte's value.
 std::uint32_t Asc(std::string_view text);

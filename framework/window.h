@@ -29,7 +29,7 @@ class Window : public Object {
   static const ClassInfo& ClassRecord();
   const ClassInfo& GetClass() const override { return ClassRecord(); }
 
-  // Builds the window: CreateControls, Layout and AddMenuHandlers, then Open; shows it when Visible is true.
+  // Builds the window: Layout, CreateControls and AddMenuHandlers, then Open; shows it when Visible is true.
   // From here until the user closes it, GetImplicitWindow_ finds it by its class's full name.
   virtual void Constructor();
 

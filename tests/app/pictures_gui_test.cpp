@@ -100,6 +100,9 @@ TEST(PictureFiles, FromFileReadsWhatQtReadsAndRefusesTheRest) {
   ASSERT_TRUE(image.save(png));
   const QString jpg = dir.filePath("p.jpg");
   ASSERT_TRUE(image.save(jpg, "JPG"));
+  // The reader that the suffix names fails on it; the format is then guessed from the contents.
+  const QString misnamed = dir.filePath("png-named.jpg");
+  ASSERT_TRUE(image.save(misnamed, "PNG"));
   const QString junk = dir.filePath("junk.png");
   {
     QFile file(junk);
@@ -116,6 +119,7 @@ TEST(PictureFiles, FromFileReadsWhatQtReadsAndRefusesTheRest) {
   EXPECT_EQ(native->pixelColor(0, 0), QColor(0x12, 0x34, 0x56));
 
   EXPECT_NE(Picture::FromFile(jpg.toStdString()), nullptr);
+  EXPECT_NE(Picture::FromFile(misnamed.toStdString()), nullptr);
   EXPECT_EQ(Picture::FromFile(junk.toStdString()), nullptr);
   EXPECT_EQ(Picture::FromFile(dir.filePath("missing.png").toStdString()), nullptr);
   EXPECT_EQ(Picture::FromFile(""), nullptr);

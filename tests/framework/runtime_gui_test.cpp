@@ -8,7 +8,9 @@
 #include <QIcon>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QWidget>
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -222,13 +224,21 @@ TEST_F(Runtime, FrameworkInitialisationGivesTheApplicationTheProgramsIdentity) {
   EXPECT_EQ(QCoreApplication::applicationName(), "Tallyho");
   EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Tallyho");
   EXPECT_EQ(QGuiApplication::desktopFileName(), "org.example.tallyho");
-  std::vector<int> found;
-  for (const QSize& size : QGuiApplication::windowIcon().availableSizes()) {
-    EXPECT_EQ(size.width(), size.height());
-    found.push_back(size.width());
-  }
-  std::sort(found.begin(), found.end());
-  EXPECT_EQ(found, sizes);
+  const auto squareSides = [](const QIcon& icon) {
+    std::vector<int> found;
+    for (const QSize& size : icon.availableSizes()) {
+      EXPECT_EQ(size.width(), size.height());
+      found.push_back(size.width());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  // Before any window is drawn, the sizes of title bars and task bars; the larger ones once one has been.
+  EXPECT_EQ(squareSides(QGuiApplication::windowIcon()), (std::vector<int>{16, 24}));
+  QWidget window;
+  window.show();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return squareSides(QGuiApplication::windowIcon()) == sizes; }));
+  EXPECT_EQ(squareSides(window.windowIcon()), sizes);
 }
 
 TEST_F(Runtime, FinalisersRunOnceInReverseOrder) {

@@ -255,6 +255,11 @@ TEST_P(CharacterTest, ChrAscAndLenAgree) {
   EXPECT_EQ(Chr(c.code), c.text);
   EXPECT_EQ(Asc(c.text + "tail"), c.code);
   EXPECT_EQ(Len(c.text), 1);
+  // The one decoder that Asc and the command line share gives the character's length in bytes too.
+  const std::optional<Utf8Character> decoded = DecodeUtf8(c.text + "tail");
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->code, c.code);
+  EXPECT_EQ(decoded->length, c.text.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Text, CharacterTest, testing::ValuesIn(kCharacterCases), testing_support::RowName());
@@ -272,6 +277,8 @@ TEST(CharacterTest, AscOfEmptyOrBrokenText) {
   EXPECT_EQ(Asc("\xC0\x80"), 0xC0u);      // overlong encoding
   EXPECT_EQ(Asc("\xED\xA0\x80"), 0xEDu);  // encoded surrogate
   EXPECT_EQ(Asc("\x80x"), 0x80u);         // stray continuation byte
+  EXPECT_FALSE(DecodeUtf8("\xC3"));
+  EXPECT_FALSE(DecodeUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
 }
 
 TEST(LenTest, CountsCharactersNotBytes) {

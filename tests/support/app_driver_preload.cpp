@@ -2,7 +2,8 @@
 // driven from outside as a user would drive it, with nothing in the program itself for testing.
 //
 // PALL_DRIVER=handover-close: waits for the calculator window ("Control") to appear, notes whether the splash
-//   window was shown first and how many picture canvases show a picture, then closes the calculator.
+//   window was shown first, how many picture canvases show a picture and which image format plugins were loaded
+//   by the time the splash window showed, then closes the calculator.
 // PALL_DRIVER=describe-close: the same wait, then clicks the question-mark picture and, once the description window
 //   ("Description") is shown, closes the calculator with the description window still open.
 // PALL_DRIVER=first-show: at the first window shown, writes one byte to the file descriptor PALL_DRIVER_FD and
@@ -14,6 +15,7 @@
 //   "ready=1"; the keys then come from outside (a real X server). At F12 it reports the texts of Nvariables,
 //   ErrorFld and InputFld1 and closes the calculator.
 // PALL_DRIVER_REPORT names a file that receives "key=value" lines.
+#include <link.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -66,6 +68,20 @@ QString IconSizes(const QWidget* window) {
   QStringList text;
   for (int size : sizes) text.append(QString::number(size));
   return text.join(',');
+}
+
+// The image format plugins loaded into the process, by file name, sorted: "libqjpeg.so".
+QString ImageFormatPlugins() {
+  QStringList names;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* data) {
+        const QString path = QString::fromLocal8Bit(info->dlpi_name);
+        if (path.contains("/imageformats/")) static_cast<QStringList*>(data)->append(path.section('/', -1));
+        return 0;
+      },
+      &names);
+  names.sort();
+  return names.join(',');
 }
 
 QWidget* VisibleWindow(const QString& title, bool anyTitle = false) {
@@ -182,6 +198,7 @@ void Install() {
     if (QWidget* splash = VisibleWindow(QStringLiteral(" ")); splash && !splashSeen) {
       splashSeen = true;
       Report(QString("splash_pictures=%1").arg(CanvasesWithPictures(splash)));
+      Report(QString("splash_image_plugins=%1").arg(ImageFormatPlugins()));
     }
     if (QWidget* calculator = VisibleWindow("Control")) {
       if (mode == "describe-close") {

@@ -2,13 +2,15 @@
 # By default (DRIVER handover-close): the splash window first, the hand-over to the calculator, exit code 0 once
 # the calculator is closed, and the picture canvases showing their pictures. DRIVER names another scenario of the
 # driver, and EXPECT (comma-separated) the report lines it must leave; the process must end with 0 in every case.
-# The default scenario also sees the program's icon in every size it is installed in and its desktop entry named.
+# The default scenario also sees the program's icon in every size it is installed in and its desktop entry named,
+# and the splash window shown without any image format plugin loaded: its pictures and the icon are PNG files, read
+# without asking every plugin to guess their format.
 if(NOT DRIVER)
   set(DRIVER handover-close)
 endif()
 if(NOT EXPECT)
   set(EXPECT "splash_first=1,splash_pictures=1,calculator_pictures=2")
-  set(IDENTITY "icon_sizes=16,32,48,256\n" "desktop_file=pallastrovane\n")
+  set(IDENTITY "icon_sizes=16,32,48,256\n" "desktop_file=pallastrovane\n" "splash_image_plugins=\n")
 endif()
 string(REPLACE "," ";" EXPECT "${EXPECT}")
 file(REMOVE ${REPORT})
