@@ -57,6 +57,10 @@ void MenuBar1::Untitled0() {
     editMenu->CommandKey("");
     AddMenu(editMenu);
   }
+  AddEditItems();
+}
+
+void MenuBar1::AddEditItems() {
   for (const EditItem& row : kEditItems) {
     Ref<MenuItem> item = RuntimeNewObject<MenuItem>();
     item->Constructor();
@@ -65,7 +69,8 @@ void MenuBar1::Untitled0() {
     item->Text(row.text);
     item->Visible(true);
     if (row.commandKey) item->CommandKey(row.commandKey);
-    // The Edit menu was added above under this name, so the lookup always finds it.
-    Child(kEditMenu)->AddMenu(item);
+    Ref<MenuItem> editMenu = Child(kEditMenu);
+    if (!editMenu) throw NilObjectException(std::string("the menu bar has no ") + kEditMenu);
+    editMenu->AddMenu(item);
   }
 }

@@ -16,4 +16,6 @@ class MenuBar1 : public MenuBar {
   void Constructor() override;
   // Builds the Edit menu into this menu bar.
   virtual void Untitled0();
+  // Adds the Edit items to the Edit menu already on this bar; NilObjectException when the bar has none.
+  void AddEditItems();
 };

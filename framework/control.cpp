@@ -66,6 +66,16 @@ const ControlEvent* FindEvent(const ClassInfo& cls, int number) {
   return nullptr;
 }
 
+// List values are 64-bit and Qt's geometry is int, and a QRect's right edge is left + width - 1: positions are
+// clamped to what a widget may be, so that every sum here and in Qt stays well inside int. Extents are clamped
+// further, to a little more than a 4K screen shows at 1x: a style may paint a control through an image of its whole
+// size (Fusion's buttons do), which at QWIDGETSIZE_MAX would take gigabytes.
+constexpr int64_t kLargestControl = 4096;
+int ToQtPosition(int64_t value) {
+  return static_cast<int>(std::clamp<int64_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+}
+int ToQtExtent(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, kLargestControl)); }
+
 // Keeps a control's distance to each locked edge of its parent: the reference is the list geometry and the
 // parent's size at the moment that geometry was set.
 class GeometryKeeper : public QObject {
@@ -92,9 +102,9 @@ class GeometryKeeper : public QObject {
  private:
   static void Follow(bool lockNear, bool lockFar, int delta, int& position, int& extent) {
     if (lockNear && lockFar) {
-      extent = std::max(0, extent + delta);
+      extent = ToQtExtent(int64_t{extent} + delta);
     } else if (lockFar) {
-      position += delta;
+      position = ToQtPosition(int64_t{position} + delta);
     }
   }
 
@@ -121,10 +131,8 @@ GeometryKeeper* KeeperOf(const ControlImpl& qt) {
 
 void ApplyGeometry(Control& control, ControlImpl& qt, const std::string&) {
   if (GeometryKeeper* keeper = KeeperOf(qt)) {
-    keeper->SetListGeometry(QRect(static_cast<int>(control.IntProperty("Left")),
-                                  static_cast<int>(control.IntProperty("Top")),
-                                  static_cast<int>(std::max<int64_t>(0, control.IntProperty("Width"))),
-                                  static_cast<int>(std::max<int64_t>(0, control.IntProperty("Height")))));
+    keeper->SetListGeometry(QRect(ToQtPosition(control.IntProperty("Left")), ToQtPosition(control.IntProperty("Top")),
+                                  ToQtExtent(control.IntProperty("Width")), ToQtExtent(control.IntProperty("Height"))));
   }
 }
 
@@ -286,6 +294,8 @@ Ref<Window> Control::OwnerWindow() const {
   internal::RequireGuiThread("Control.Window");
   return owner_.Owner();
 }
+
+void Control::CheckPropertyChange() const { internal::RequireGuiThread("Control.SetProperty"); }
 
 void Control::PropertyChanged(const std::string& declaredName) {
   internal::RequireGuiThread("Control.PropertyChanged");

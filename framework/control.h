@@ -63,6 +63,7 @@ class Control : public Object {
   virtual void CreateNative(const internal::NativeParent& /*parent*/) {}
   // Runs the applier that the property's declaration gives it (the nearest class declaring it); a property declared
   // without one is only kept.
+  void CheckPropertyChange() const override;
   void PropertyChanged(const std::string& declaredName) override;
   // Applies again the properties set before CreateNative made the Qt side.
   void ApplyStoredProperties();

@@ -62,10 +62,10 @@ namespace {
 void RefuseEntriesNeverRaised(const ClassInfo& record) {
   const ClassInfo* table = &record;
   while (table && table->eventNames.empty()) table = table->base;
-  if (!table || table->raisedEvents.empty()) return;
+  if (!table || !table->raisedEvents) return;
   for (const auto& entry : record.events) {
     const int number = entry.first;
-    if (table->raisedEvents.count(number)) continue;
+    if (table->raisedEvents->count(number)) continue;
     const bool named = number >= 0 && static_cast<size_t>(number) < table->eventNames.size();
     throw OutOfBoundsException("class " + record.fullName + " fills the entry of event " +
                                (named ? table->eventNames[static_cast<size_t>(number)] + " (" : "(") +
@@ -126,6 +126,7 @@ const ClassInfo& Object::ClassRecord() {
 }
 
 void Object::SetProperty(const std::string& declaredName, const PropValue& value) {
+  CheckPropertyChange();
   properties_[declaredName] = value;
   PropertyChanged(declaredName);
 }

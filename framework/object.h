@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <stdexcept>
@@ -59,8 +60,8 @@ struct ClassInfo {
   std::map<int, EventEntry> events{};               // the entries this class fills
   std::map<int, ControlEventDecl> controlEvents{};  // events a delegate may be bound to, by number
   // Of this class's event table: the events the framework raises. A class numbered by this table may fill no other
-  // entry, since a handler there would never run; empty leaves the entries unchecked.
-  std::set<int> raisedEvents{};
+  // entry, since a handler there would never run; none leaves the entries unchecked, an empty set refuses all.
+  std::optional<std::set<int>> raisedEvents{};
 
   bool DerivesFrom(const ClassInfo& other) const;
   const PropertyDecl* FindProperty(std::string_view name) const;  // case-insensitive, bases searched
@@ -91,6 +92,7 @@ class Object : public std::enable_shared_from_this<Object> {
   virtual const ClassInfo& GetClass() const { return ClassRecord(); }
 
   // Sets a declared property (name as declared). Subclasses apply it to what the user sees in PropertyChanged.
+  // A change that CheckPropertyChange refuses leaves the stored value as it was.
   void SetProperty(const std::string& declaredName, const PropValue& value);
   const PropValue* GetProperty(const std::string& declaredName) const;
   int64_t IntProperty(const std::string& name, int64_t fallback = 0) const;
@@ -99,6 +101,8 @@ class Object : public std::enable_shared_from_this<Object> {
   double NumberProperty(const std::string& name, double fallback = 0) const;  // Single or Double
 
  protected:
+  // Raises to refuse a change before anything is stored (a window or control touched off the GUI thread).
+  virtual void CheckPropertyChange() const {}
   virtual void PropertyChanged(const std::string& /*declaredName*/) {}
 
  private:

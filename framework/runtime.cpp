@@ -184,7 +184,9 @@ const ClassInfo& Application::ClassRecord() {
       .base = &Object::ClassRecord(),
       .factory = [] { return std::make_shared<Application>(); },
       .eventNames = {"Activate", "AppearanceChanged", "CancelClose", "Close", "Deactivate", "EnableMenuItems",
-                     "HandleAppleEvent", "NewDocument", "Open", "OpenDocument", "UnhandledException"}};
+                     "HandleAppleEvent", "NewDocument", "Open", "OpenDocument", "UnhandledException"},
+      // The framework raises none of them, so an application class may fill no entry.
+      .raisedEvents = std::set<int>{}};
   return RuntimeRegisterClass(record);
 }
 

@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <cstdint>
 
 #include "framework/internal/control_qt.h"
 #include "framework/internal/field_widget.h"
@@ -176,8 +177,9 @@ void TextArea::SelectionLength(int64_t length) {
   const int start = cursor.selectionStart();
   const int64_t outsideStart = OutsideLength(plain, 0, start);
   cursor.setPosition(start);
-  cursor.setPosition(OutsidePositionToInside(plain, outsideStart + std::max<int64_t>(0, length)),
-                     QTextCursor::KeepAnchor);
+  // A length past the end (INT64_MAX, the usual "to the end") selects to the end without overflowing the sum.
+  const int64_t end = length > INT64_MAX - outsideStart ? INT64_MAX : outsideStart + std::max<int64_t>(0, length);
+  cursor.setPosition(OutsidePositionToInside(plain, end), QTextCursor::KeepAnchor);
   field->setTextCursor(cursor);
 }
 

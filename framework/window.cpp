@@ -318,6 +318,8 @@ QWidget* internal::Native::Content(const Window& window) {
 
 bool internal::Native::Built(const Window& window) { return window.impl_->built; }
 
+void Window::CheckPropertyChange() const { internal::RequireGuiThread("Window.SetProperty"); }
+
 void Window::PropertyChanged(const std::string& name) {
   internal::RequireGuiThread("Window.SetProperty");
   if (!impl_->EnsureNative()) return;

@@ -61,6 +61,7 @@ class Window : public Object {
   bool RaiseEvent(int event, EventArgs& args);
 
  protected:
+  void CheckPropertyChange() const override;
   void PropertyChanged(const std::string& declaredName) override;
 
  private:

@@ -1,18 +1,40 @@
 #include "framework/internal/qt_controls.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
+// GUI thread only, as every dispatch is.
 int dispatchDepth = 0;
+
+// Released while a dispatch was on the stack. Qt runs a deferred delete posted inside a nested event loop (a
+// handler's message box) as soon as that loop gets control back, while the outer handler and Qt's code around it
+// still use the object; so deleteLater waits until the outermost dispatch has ended.
+std::vector<QPointer<QObject>>& PendingReleases() {
+  static std::vector<QPointer<QObject>> pending;
+  return pending;
+}
 
 }  // namespace
 
 bool internal::IsPrintable(char32_t c) { return c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0); }
 
 QtDispatchScope::QtDispatchScope() { ++dispatchDepth; }
-QtDispatchScope::~QtDispatchScope() { --dispatchDepth; }
+
+// The event loop that gets control back next is the one the outermost dispatch was called from: there nothing of
+// ours uses the objects any more.
+QtDispatchScope::~QtDispatchScope() {
+  if (--dispatchDepth > 0) return;
+  std::vector<QPointer<QObject>> pending;
+  pending.swap(PendingReleases());
+  for (const QPointer<QObject>& object : pending) {
+    if (object) object->deleteLater();
+  }
+}
+
 bool QtDispatchScope::Active() { return dispatchDepth > 0; }
 
 ControlImpl::~ControlImpl() {
@@ -24,11 +46,18 @@ ControlImpl::~ControlImpl() {
 
 void ReleaseQtObject(QObject* object) {
   if (!object) return;
+  // The last reference may go on another thread; a Qt object is stopped and deleted on its own thread only. Until
+  // then a timer may still fire, but into a control that is gone, which its connection finds out.
+  if (object->thread() != QThread::currentThread()) {
+    QMetaObject::invokeMethod(
+        object, [guarded = QPointer<QObject>(object)] { ReleaseQtObject(guarded.data()); }, Qt::QueuedConnection);
+    return;
+  }
   if (QtDispatchScope::Active()) {
     if (auto* widget = qobject_cast<QWidget*>(object)) widget->hide();
     // A released timer must not fire again before it is gone.
     if (auto* timer = qobject_cast<QTimer*>(object)) timer->stop();
-    object->deleteLater();
+    PendingReleases().emplace_back(object);
   } else {
     delete object;
   }

@@ -32,7 +32,8 @@ bool IsPrintable(char32_t c);
 }  // namespace internal
 
 // While a handler runs inside a Qt event of one of our objects, a control released by that handler must not
-// delete the object whose event is still on the stack: it is hidden and deleted once the event loop gets back.
+// delete the object whose event is still on the stack: it is hidden and deleted once the outermost handler has
+// returned and the event loop it was called from gets back, whatever nested loops (a message box) ran meanwhile.
 class QtDispatchScope {
  public:
   QtDispatchScope();
@@ -43,7 +44,8 @@ class QtDispatchScope {
 };
 
 // Deletes a Qt object now, or hides it and deletes it once the event loop gets back when one of our handlers is on
-// the stack (the object whose event is being handled may be this one).
+// the stack (the object whose event is being handled may be this one). Released on another thread, it is handed
+// to its own thread first.
 void ReleaseQtObject(QObject* object);
 
 // A text field's text outside Qt: line breaks are CR LF and a character beyond the BMP is one character.

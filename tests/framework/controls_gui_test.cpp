@@ -25,7 +25,9 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <chrono>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -386,6 +388,28 @@ TEST_F(ControlsTest, TextUsesCrLfOutsideAndSelectionCountsInItsCharacters) {
   EXPECT_EQ(field->SelectionLength(), 0);
 }
 
+// A length past the end selects to the end, INT64_MAX included, whatever the start.
+TEST_F(ControlsTest, SelectionLengthPastTheEndSelectsToTheEnd) {
+  auto field = Make<TextArea>();
+  field->Text("ab\r\ncdef");
+  const struct {
+    int64_t start, length;
+    int64_t selected;
+  } rows[] = {
+      {2, std::numeric_limits<int64_t>::max(), 6},     {0, std::numeric_limits<int64_t>::max(), 8},
+      {7, std::numeric_limits<int64_t>::max(), 1},     {8, std::numeric_limits<int64_t>::max(), 0},
+      {2, std::numeric_limits<int64_t>::max() - 1, 6}, {4, 1000, 4},
+      {4, std::numeric_limits<int64_t>::min(), 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("start " + std::to_string(row.start) + " length " + std::to_string(row.length));
+    field->SelectionStart(row.start);
+    field->SelectionLength(row.length);
+    EXPECT_EQ(field->SelectionStart(), row.start);
+    EXPECT_EQ(field->SelectionLength(), row.selected);
+  }
+}
+
 bool BusyCursorShown() {
   return QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
 }
@@ -564,6 +588,71 @@ TEST_F(ControlsTest, LocksKeepTheDistanceToTheirEdgesOnResize) {
     host_->resize(300, 200);
     EXPECT_EQ(widget->geometry(), QRect(20, 30, 100, 50)) << "back at the list's size";
   }
+}
+
+// List values are 64-bit: whatever a list holds, a position is clamped as a widget's size is (QWIDGETSIZE_MAX) and an
+// extent to a little more than a screen's (4096), never wrapped to another value nor overflowing int in Qt's
+// rectangles, also once the locks follow a resize.
+TEST_F(ControlsTest, HostileGeometryIsClampedNotWrapped) {
+  constexpr int64_t kMax = QWIDGETSIZE_MAX;
+  constexpr int64_t kLargest = 4096;
+  constexpr int64_t kInt64Max = std::numeric_limits<int64_t>::max();
+  constexpr int64_t kInt64Min = std::numeric_limits<int64_t>::min();
+  struct Row {
+    const char* name;
+    int64_t left, top, width, height;
+    QRect expected;
+  };
+  const Row rows[] = {
+      {"left at INT_MAX with a width", 2147483647, 10, 100, 20, QRect(kMax, 10, 100, 20)},
+      {"left past 2^32 does not wrap to 10", (int64_t{1} << 32) + 10, 10, 100, 20, QRect(kMax, 10, 100, 20)},
+      {"top at INT_MAX with a height", 10, 2147483647, 100, 20, QRect(10, kMax, 100, 20)},
+      {"most negative left and top", kInt64Min, kInt64Min, 100, 20, QRect(-kMax, -kMax, 100, 20)},
+      {"INT_MIN left", -2147483648LL, 10, 100, 20, QRect(-kMax, 10, 100, 20)},
+      {"widest and highest", 10, 10, kInt64Max, kInt64Max, QRect(10, 10, kLargest, kLargest)},
+      {"width past 2^32 does not wrap to 5", 10, 10, (int64_t{1} << 32) + 5, 20, QRect(10, 10, kLargest, 20)},
+      {"the largest extent itself", 10, 10, kLargest, kLargest, QRect(10, 10, kLargest, kLargest)},
+      {"negative extents are empty", 10, 10, kInt64Min, -5, QRect(10, 10, 0, 0)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (bool locked : {false, true}) {
+      SCOPED_TRACE(locked ? "locked to all four edges, host grown and shrunk" : "no locks");
+      host_ = std::make_unique<Host>();
+      auto canvas = Make<Canvas>({{"Left", Integer(row.left)},
+                                  {"Top", Integer(row.top)},
+                                  {"Width", Integer(row.width)},
+                                  {"Height", Integer(row.height)},
+                                  {"LockLeft", Boolean(locked)},
+                                  {"LockTop", Boolean(locked)},
+                                  {"LockRight", Boolean(locked)},
+                                  {"LockBottom", Boolean(locked)}});
+      QWidget* widget = internal::Native::Widget(*canvas);
+      EXPECT_EQ(widget->geometry(), row.expected);
+      host_->resize(350, 260);
+      host_->resize(10, 10);
+      host_->resize(300, 200);
+      EXPECT_EQ(widget->geometry(), row.expected) << "back at the list's size";
+    }
+  }
+  // A right lock moves the control by the host's growth, from a position already at the limit.
+  host_ = std::make_unique<Host>();
+  auto moved = Make<Canvas>({{"Left", Integer(kInt64Max)},
+                             {"Top", Integer(10)},
+                             {"Width", Integer(100)},
+                             {"Height", Integer(20)},
+                             {"LockRight", Boolean(true)}});
+  host_->resize(400, 200);
+  EXPECT_EQ(internal::Native::Widget(*moved)->geometry(), QRect(kMax, 10, 100, 20));
+}
+
+// Fusion paints a button through an image of the button's whole size: one as large as a list allows must still
+// paint, not ask for more memory than any machine has (AddressSanitizer refuses such an allocation outright).
+TEST_F(ControlsTest, AButtonAsLargeAsAListAllowsStillPaints) {
+  constexpr int64_t kHuge = std::numeric_limits<int64_t>::max();
+  auto button = Make<PushButton>({{"Width", Integer(kHuge)}, {"Height", Integer(kHuge)}, {"Caption", Text("Go")}});
+  ShowActive();
+  EXPECT_FALSE(host_->grab().toImage().isNull());
 }
 
 TEST_F(ControlsTest, FontsFollowNameSizeAndStyle) {
@@ -801,6 +890,72 @@ TEST_F(ControlsTest, AnotherThreadIsRefused) {
   }).join();
   EXPECT_TRUE(refused);
   EXPECT_EQ(field->Text(), "");
+}
+
+// A refused call changes nothing: neither what the control shows nor the value it keeps.
+TEST_F(ControlsTest, APropertySetFromAnotherThreadIsRefusedAndChangesNothing) {
+  auto field = Make<TextArea>({{"Left", Integer(10)}, {"Width", Integer(100)}, {"ReadOnly", Boolean(false)}});
+  auto window = RuntimeNewObject<Window>();
+  window->SetProperty("Width", int64_t{240});
+  const std::pair<Ref<Object>, std::pair<const char*, PropValue>> rows[] = {
+      {field, {"Left", int64_t{70}}},
+      {field, {"ReadOnly", true}},
+      {field, {"Tooltip", std::string("from elsewhere")}},
+      {window, {"Width", int64_t{500}}},
+      {window, {"Title", std::string("from elsewhere")}},
+  };
+  for (const auto& row : rows) {
+    const Ref<Object>& object = row.first;
+    const std::string name = row.second.first;
+    const PropValue value = row.second.second;
+    SCOPED_TRACE(object->GetClass().fullName + "." + name);
+    const PropValue* before = object->GetProperty(name);
+    const std::optional<PropValue> kept = before ? std::optional<PropValue>(*before) : std::nullopt;
+    bool refused = false;
+    std::thread([&] {
+      try {
+        object->SetProperty(name, value);
+      } catch (const ThreadAccessingUIException&) {
+        refused = true;
+      }
+    }).join();
+    EXPECT_TRUE(refused);
+    const PropValue* after = object->GetProperty(name);
+    EXPECT_EQ(after ? std::optional<PropValue>(*after) : std::nullopt, kept);
+  }
+  EXPECT_EQ(internal::Native::Widget(*field)->x(), 10);
+  EXPECT_FALSE(Field(field)->isReadOnly());
+}
+
+// The last reference to a running timer may go on another thread: its QTimer is stopped and deleted on the GUI
+// thread (Qt cannot stop a timer from another thread, and its next tick would reach a deleted object), and no
+// action reaches the control that is gone.
+TEST_F(ControlsTest, ARunningTimerReleasedOnAnotherThreadStopsOnTheGuiThread) {
+  static std::vector<std::string> warnings;
+  warnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& m) { warnings.push_back(m.toStdString()); });
+  auto timer = Make<Timer>();
+  Bind(timer, Timer::kAction, "( Timer )", &Recorder::TimerAction);
+  RuntimeMassPropertySetter(timer, PropertyList({{"RunMode", Enumeration(2)}, {"Period", Integer(1)}}).Bytes());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return recorder_->actions >= 2; }));
+  std::weak_ptr<Object> watch = timer;
+  std::thread([held = std::move(timer)]() mutable { held.reset(); }).join();
+  EXPECT_TRUE(watch.expired());
+  const int actions = recorder_->actions;
+  // What the release posted comes first; a later timer of the same period has its ticks after the old one's.
+  bool handedOver = false;
+  QMetaObject::invokeMethod(
+      qApp, [&] { handedOver = true; }, Qt::QueuedConnection);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return handedOver; }));
+  int ticks = 0;
+  QTimer later;
+  QObject::connect(&later, &QTimer::timeout, [&] { ++ticks; });
+  later.start(1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 5; }));
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(recorder_->actions, actions);
+  EXPECT_EQ(warnings, std::vector<std::string>{});
 }
 
 }  // namespace

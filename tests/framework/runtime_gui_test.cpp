@@ -129,18 +129,6 @@ TEST_F(Runtime, ExceptionHelperMustHaveTheHelperSignature) {
   EXPECT_EQ(CallFunctionWithExceptionHandling_([](void*) {}, nullptr), nullptr);
 }
 
-class Opening : public Application {
- public:
-  static const ClassInfo& ClassRecord() {
-    static const ClassInfo record{.fullName = "Opening",
-                                  .base = &Application::ClassRecord(),
-                                  .factory = [] { return std::make_shared<Opening>(); },
-                                  .events = {{8, [](Object&, EventArgs&) { return false; }}}};
-    return RuntimeRegisterClass(record);
-  }
-  const ClassInfo& GetClass() const override { return ClassRecord(); }
-};
-
 TEST_F(Runtime, ApplicationKeepsItsVersionData) {
   Ref<Application> app = RuntimeCheckCast<Application>(RuntimeNewObject(Application::ClassRecord()));
   app->Constructor();
@@ -165,14 +153,62 @@ TEST_F(Runtime, ApplicationKeepsItsVersionData) {
   EXPECT_EQ(held->ShortVersion(), "2.0");
   EXPECT_EQ(held->PackageInfo(), "Pallastrovane");
 
-  auto opening = RuntimeNewObject<Opening>();
   for (const std::string& event : Application::ClassRecord().eventNames) {
     SCOPED_TRACE(event);
     EXPECT_FALSE(held->IsEventImplemented(event));
-    EXPECT_EQ(opening->IsEventImplemented(event), event == "Open");
   }
   EXPECT_EQ(Application::ClassRecord().eventNames.size(), 11u);
   EXPECT_EQ(Application::ClassRecord().eventNames.back(), "UnhandledException");
+}
+
+// The framework raises no application event, so a handler in any entry of an application class would never run.
+TEST(ApplicationClasses, AnEntryForAnEventNeverRaisedIsRefusedAtRegistration) {
+  struct Row {
+    const char* name;
+    const ClassInfo& (*record)();
+    const char* mentions;
+  };
+  const Row rows[] = {
+      {"Open",
+       []() -> const ClassInfo& {
+         static const ClassInfo record{.fullName = "OpeningApp",
+                                       .base = &Application::ClassRecord(),
+                                       .factory = [] { return std::make_shared<Application>(); },
+                                       .events = {{8, [](Object&, EventArgs&) { return false; }}}};
+         return record;
+       },
+       "Open"},
+      {"UnhandledException beside Activate",
+       []() -> const ClassInfo& {
+         static const ClassInfo record{.fullName = "CatchingApp",
+                                       .base = &Application::ClassRecord(),
+                                       .events = {{0, [](Object&, EventArgs&) { return false; }},
+                                                  {10, [](Object&, EventArgs&) { return false; }}}};
+         return record;
+       },
+       "Activate"},
+      {"a number past the event table",
+       []() -> const ClassInfo& {
+         static const ClassInfo record{.fullName = "PastApp",
+                                       .base = &Application::ClassRecord(),
+                                       .events = {{40, [](Object&, EventArgs&) { return false; }}}};
+         return record;
+       },
+       "(40)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const ClassInfo& record = row.record();
+    try {
+      RuntimeRegisterClass(record);
+      ADD_FAILURE() << "registered";
+    } catch (const OutOfBoundsException& e) {
+      EXPECT_NE(std::string(e.what()).find(record.fullName), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(row.mentions), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(RuntimeIsClassRegistered(record));
+    EXPECT_THROW(RuntimeNewObject(record), OutOfBoundsException);
+  }
 }
 
 int lateStartups = 0;
