@@ -6,6 +6,7 @@
 #include "framework/internal/control_qt.h"
 #include "framework/internal/gui_thread.h"
 #include "framework/internal/native.h"
+#include "framework/internal/opaque_background.h"
 
 namespace {
 

@@ -3,8 +3,9 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "framework/internal/busy_cursor.h"
 #include "framework/internal/control_qt.h"
-#include "framework/internal/field_widget.h"
+#include "framework/internal/focus_ring.h"
 #include "framework/internal/gui_thread.h"
 #include "framework/internal/native.h"
 

@@ -8,6 +8,7 @@
 
 #include "framework/internal/control_qt.h"
 #include "framework/internal/field_widget.h"
+#include "framework/internal/focus_ring.h"
 #include "framework/internal/gui_thread.h"
 #include "framework/internal/native.h"
 #include "framework/window.h"
