@@ -3,15 +3,15 @@
 #include <QPainter>
 #include <optional>
 
-#include "framework/control.h"
 #include "framework/internal/qt_colour.h"
+#include "framework/object.h"
 
 namespace internal {
 
 void OpaqueBackground::FillBackground(QWidget& widget) const {
   QColor colour = widget.palette().color(QPalette::Window);
-  if (Ref<Object> self = control_.lock()) {
-    Ref<Object> window = static_cast<Control&>(*self).owner_.OwnerObject();
+  if (!control_.expired()) {
+    Ref<Object> window = window_.lock();
     if (const std::optional<QColor> background = window ? WindowBackground(*window) : std::nullopt) {
       colour = *background;
     }

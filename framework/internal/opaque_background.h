@@ -15,17 +15,21 @@ class Object;
 
 namespace internal {
 
-// Mixed into the widget class; holds its control weakly. Without a window, or one without a colour, it paints the
-// palette's window colour.
+// Mixed into the widget class; holds its control and the control's window weakly. Without a window, or one without
+// a colour, it paints the palette's window colour.
 class OpaqueBackground {
  public:
-  explicit OpaqueBackground(std::weak_ptr<Object> control) : control_(std::move(control)) {}
+  OpaqueBackground(std::weak_ptr<Object> control, std::weak_ptr<Object> window)
+      : control_(std::move(control)), window_(std::move(window)) {}
   virtual ~OpaqueBackground() = default;
   bool opaque = false;
 
  protected:
   void FillBackground(QWidget& widget) const;
   std::weak_ptr<Object> control_;
+
+ private:
+  std::weak_ptr<Object> window_;
 };
 
 }  // namespace internal
