@@ -13,7 +13,7 @@
 #include "calculator/calculate_report.h"
 #include "calculator/control_wnd.h"
 #include "framework/controls.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/services.h"
 
 namespace {

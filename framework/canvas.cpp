@@ -4,9 +4,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "framework/control_qt.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
+#include "framework/internal/opaque_background.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ using MouseDownFn = std::function<bool(const Ref<Canvas>&, int64_t, int64_t)>;
 
 class CanvasWidget : public QWidget, public internal::OpaqueBackground {
  public:
-  CanvasWidget(QWidget* parent, std::weak_ptr<Object> control)
-      : QWidget(parent), internal::OpaqueBackground(std::move(control)) {}
+  CanvasWidget(QWidget* parent, std::weak_ptr<Object> control, std::weak_ptr<Object> window)
+      : QWidget(parent), internal::OpaqueBackground(std::move(control), std::move(window)) {}
   QImage backdrop;
 
  protected:
@@ -76,7 +77,7 @@ const ClassInfo& Canvas::ClassRecord() {
 
 void Canvas::CreateNative(const internal::NativeParent& parent) {
   internal::RequireGuiThread("Canvas.New");
-  auto* canvas = new CanvasWidget(parent.widget, weak_from_this());
+  auto* canvas = new CanvasWidget(parent.widget, weak_from_this(), owner_.OwnerObject());
   canvas->setFocusPolicy(Qt::NoFocus);
   internal::AttachWidget(*impl_, canvas);
   ApplyStoredProperties();

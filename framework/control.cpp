@@ -1,22 +1,22 @@
 #include "framework/control.h"
 
-#include <QApplication>
-#include <QFontDatabase>
-#include <QPainter>
-#include <algorithm>
-#include <cmath>
 #include <map>
 #include <mutex>
 
-#include "framework/control_qt.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
-#include "framework/qt_colour.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/geometry_keeper.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
+#include "framework/internal/opaque_background.h"
+#include "framework/internal/qt_font.h"
 
 namespace {
 
 using internal::ControlEvent;
 using internal::ControlProperty;
+using internal::GeometryKeeper;
+using internal::ToQtExtent;
+using internal::ToQtPosition;
 using P = PropType;
 
 // What a control class declared: its property and event tables, by the record made from them.
@@ -65,65 +65,6 @@ const ControlEvent* FindEvent(const ClassInfo& cls, int number) {
   }
   return nullptr;
 }
-
-// List values are 64-bit and Qt's geometry is int, and a QRect's right edge is left + width - 1: positions are
-// clamped to what a widget may be, so that every sum here and in Qt stays well inside int. Extents are clamped
-// further, to a little more than a 4K screen shows at 1x: a style may paint a control through an image of its whole
-// size (Fusion's buttons do), which at QWIDGETSIZE_MAX would take gigabytes.
-constexpr int64_t kLargestControl = 4096;
-int ToQtPosition(int64_t value) {
-  return static_cast<int>(std::clamp<int64_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
-}
-int ToQtExtent(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, kLargestControl)); }
-
-// Keeps a control's distance to each locked edge of its parent: the reference is the list geometry and the
-// parent's size at the moment that geometry was set.
-class GeometryKeeper : public QObject {
- public:
-  explicit GeometryKeeper(QWidget* target) : QObject(target), target_(target) {
-    if (QWidget* parent = target->parentWidget()) parent->installEventFilter(this);
-  }
-
-  void SetListGeometry(const QRect& geometry) {
-    list_ = geometry;
-    if (QWidget* parent = target_ ? target_->parentWidget() : nullptr) reference_ = parent->size();
-    Apply();
-  }
-  void SetLocks(bool left, bool top, bool right, bool bottom) {
-    left_ = left, top_ = top, right_ = right, bottom_ = bottom;
-    Apply();
-  }
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize && target_ && watched == target_->parentWidget()) Apply();
-    return false;
-  }
-
- private:
-  static void Follow(bool lockNear, bool lockFar, int delta, int& position, int& extent) {
-    if (lockNear && lockFar) {
-      extent = ToQtExtent(int64_t{extent} + delta);
-    } else if (lockFar) {
-      position = ToQtPosition(int64_t{position} + delta);
-    }
-  }
-
-  void Apply() {
-    if (!target_) return;
-    QWidget* parent = target_->parentWidget();
-    int x = list_.x(), y = list_.y(), w = list_.width(), h = list_.height();
-    if (parent && reference_.isValid()) {
-      Follow(left_, right_, parent->width() - reference_.width(), x, w);
-      Follow(top_, bottom_, parent->height() - reference_.height(), y, h);
-    }
-    target_->setGeometry(x, y, w, h);
-  }
-
-  QPointer<QWidget> target_;
-  QRect list_;
-  QSize reference_;
-  bool left_ = false, top_ = false, right_ = false, bottom_ = false;
-};
 
 GeometryKeeper* KeeperOf(const ControlImpl& qt) {
   return qt.widget ? static_cast<GeometryKeeper*>(qt.geometryKeeper.data()) : nullptr;
@@ -208,43 +149,9 @@ bool FireFromQt(const std::weak_ptr<Object>& control, int eventNumber, EventArgs
   return result;
 }
 
-// "System" is the application's UI font; "Courier" and "times" are matched by style hint, so that a machine without
-// those exact families still gets a fixed-pitch or a serif face.
-QFont ControlFont(const Object& object) {
-  QFont font = QApplication::font();
-  const std::string name = object.TextProperty("FontName");
-  if (EqualsIgnoringAsciiCase(name, "Courier")) {
-    font.setFamilies({QStringLiteral("Courier"), QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-  } else if (EqualsIgnoringAsciiCase(name, "times")) {
-    font.setFamilies({QStringLiteral("Times")});
-    font.setStyleHint(QFont::Serif);
-  } else if (!name.empty() && !EqualsIgnoringAsciiCase(name, "System")) {
-    font.setFamilies({QString::fromStdString(name)});
-  }
-  // FontUnit 0, the only unit in use: points of a layout at 72 units per inch, so one point is one logical unit,
-  // the unit of the controls' positions and sizes. The lists size their controls for that: a 47-column report in
-  // Courier 10 fits the 315-unit p-value field. Qt's points (at 96 dpi) would be a third larger and spill over.
-  const double size = object.NumberProperty("FontSize", 0);
-  if (size > 0) font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
-  font.setBold(object.BoolProperty("Bold"));
-  font.setItalic(object.BoolProperty("Italic"));
-  font.setUnderline(object.BoolProperty("Underline"));
-  return font;
-}
-
 ControlProperty FontProperty(std::string name, PropType type) {
   return {{std::move(name), type},
           ::OnWidget([](Control& c, QWidget& w, const std::string&) { w.setFont(ControlFont(c)); })};
-}
-
-void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb) {
-  QPalette palette = widget->palette();
-  const QColor colour = ToQColor(rgb);
-  palette.setColor(QPalette::Active, role, colour);
-  palette.setColor(QPalette::Inactive, role, colour);
-  widget->setPalette(palette);
 }
 
 Qt::Alignment HorizontalAlignment(int64_t code) {
@@ -256,17 +163,6 @@ Qt::Alignment HorizontalAlignment(int64_t code) {
     default:  // 0 default and 1 left
       return Qt::AlignLeft;
   }
-}
-
-void OpaqueBackground::FillBackground(QWidget& widget) const {
-  QColor colour = widget.palette().color(QPalette::Window);
-  if (Ref<Object> self = control_.lock()) {
-    Ref<Object> window = static_cast<Control&>(*self).owner_.OwnerObject();
-    if (const std::optional<QColor> background = window ? WindowBackground(*window) : std::nullopt) {
-      colour = *background;
-    }
-  }
-  QPainter(&widget).fillRect(widget.rect(), colour);
 }
 
 }  // namespace internal

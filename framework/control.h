@@ -14,7 +14,6 @@ struct ControlImpl;
 namespace internal {
 struct Native;
 struct NativeParent;
-class OpaqueBackground;
 
 // The window a control sits on, held weakly both as the window and as an Object: the controls read the window's
 // settings through Object, without the window's header. Window::New_ hands it over.
@@ -57,7 +56,6 @@ class Control : public Object {
   friend class Window;
   friend struct ControlImpl;
   friend struct internal::Native;
-  friend class internal::OpaqueBackground;
   // Makes the Qt side inside the window's content widget; Window::New_ calls it once, after the owner window is set
   // and before the program's Constructor runs.
   virtual void CreateNative(const internal::NativeParent& /*parent*/) {}

@@ -3,9 +3,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "framework/control_qt.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
+#include "framework/internal/opaque_background.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ using P = PropType;
 // A label never takes a press, so that it reaches the window beneath.
 class LabelWidget : public QLabel, public internal::OpaqueBackground {
  public:
-  LabelWidget(QWidget* parent, std::weak_ptr<Object> control)
-      : QLabel(parent), internal::OpaqueBackground(std::move(control)) {}
+  LabelWidget(QWidget* parent, std::weak_ptr<Object> control, std::weak_ptr<Object> window)
+      : QLabel(parent), internal::OpaqueBackground(std::move(control), std::move(window)) {}
 
  protected:
   void paintEvent(QPaintEvent* e) override {
@@ -62,7 +63,7 @@ const ClassInfo& Label::ClassRecord() {
 
 void Label::CreateNative(const internal::NativeParent& parent) {
   internal::RequireGuiThread("Label.New");
-  auto* label = new LabelWidget(parent.widget, weak_from_this());
+  auto* label = new LabelWidget(parent.widget, weak_from_this(), owner_.OwnerObject());
   label->setTextFormat(Qt::PlainText);
   label->setFocusPolicy(Qt::NoFocus);
   internal::AttachWidget(*impl_, label);

@@ -107,6 +107,10 @@ const ClassInfo* RuntimeFindClass(std::string_view fullName) {
   return nullptr;
 }
 
+void RuntimePerformInitializers(std::span<const ClassInitializer> classList) {
+  for (ClassInitializer initializer : classList) RuntimeRegisterClass(initializer());
+}
+
 Object::Object() { ++liveObjects; }
 
 Object::Object(const Object& other)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <typeindex>
@@ -74,6 +75,10 @@ bool RuntimeIsClassRegistered(const ClassInfo& record);
 // Full names in the order the classes were registered.
 std::vector<std::string> RuntimeRegisteredClassNames();
 const ClassInfo* RuntimeFindClass(std::string_view fullName);
+// A class list entry: a function giving the record to register.
+using ClassInitializer = const ClassInfo& (*)();
+// Registers the classes in list order; a class already registered (asked for earlier) is skipped.
+void RuntimePerformInitializers(std::span<const ClassInitializer> classList);
 
 // Every framework object. Properties set from design-time lists are kept here, readable by name.
 class Object : public std::enable_shared_from_this<Object> {

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/runtime.h"
 
 struct PictureImpl {

@@ -9,9 +9,9 @@
 #include <QTextEdit>
 #include <memory>
 
-#include "framework/gui_thread.h"
-#include "framework/native.h"
-#include "framework/qt_printing.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
+#include "framework/internal/qt_printing.h"
 
 namespace {
 

@@ -3,10 +3,11 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include "framework/control_qt.h"
-#include "framework/field_widget.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
+#include "framework/internal/busy_cursor.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/focus_ring.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
 
 namespace {
 

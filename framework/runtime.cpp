@@ -6,7 +6,7 @@
 #include <exception>
 #include <typeinfo>
 
-#include "framework/qt_application.h"
+#include "framework/internal/qt_application.h"
 #include "framework/services.h"
 #include "framework/window.h"
 
@@ -123,10 +123,6 @@ void RuntimeInit(void* instance, void* previousInstance, const wchar_t* commandL
 }
 
 const EntryArguments& RuntimeEntryArguments() { return State().entry; }
-
-void RuntimePerformInitializers(std::span<const ClassInitializer> classList) {
-  for (ClassInitializer initializer : classList) RuntimeRegisterClass(initializer());
-}
 
 Ref<Object> CallFunctionWithExceptionHandling_(HandlerFunction function, void* argument) {
   if (!function) return std::make_shared<NilObjectException>("the function to call is nil");

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -22,11 +21,6 @@ struct EntryArguments {
 
 void RuntimeInit(void* instance, void* previousInstance, const wchar_t* commandLine, int showMode);
 const EntryArguments& RuntimeEntryArguments();
-
-// A class list entry: a function giving the record to register.
-using ClassInitializer = const ClassInfo& (*)();
-// Registers the classes in list order; a class already registered (asked for earlier) is skipped.
-void RuntimePerformInitializers(std::span<const ClassInitializer> classList);
 
 // The exception-catching routine: calls function(argument) and gives back the RuntimeException it raised, or
 // none. Exceptions of any other class pass on.

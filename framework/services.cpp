@@ -6,8 +6,8 @@
 #include <QString>
 #include <atomic>
 
-#include "framework/gui_thread.h"
-#include "framework/qt_application.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/qt_application.h"
 
 namespace {
 

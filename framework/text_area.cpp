@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "framework/control_qt.h"
-#include "framework/field_widget.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/field_widget.h"
+#include "framework/internal/focus_ring.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
 #include "framework/window.h"
 
 namespace {

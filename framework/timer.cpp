@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "framework/control_qt.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 
 #include "framework/controls.h"
-#include "framework/gui_thread.h"
-#include "framework/native.h"
-#include "framework/qt_controls.h"
-#include "framework/qt_window.h"
+#include "framework/internal/gui_thread.h"
+#include "framework/internal/native.h"
+#include "framework/internal/qt_controls.h"
+#include "framework/internal/qt_window.h"
 
 namespace {
 

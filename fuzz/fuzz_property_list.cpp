@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "framework/controls.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/property_list.h"
 #include "framework/window.h"
 

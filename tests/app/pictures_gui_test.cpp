@@ -2,7 +2,7 @@
 // absence, presence, cached) runs as one ordered test. The real resource manager is tested through FromFile and
 // an absent name.
 #include "app/pictures.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // by a control table, control accessors, the event query, the window-owned timer's weak owner, a failed build,
 // and building and closing a window many times without growth.
 #include "app/window_frame.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 
 #include <gtest/gtest.h>
 

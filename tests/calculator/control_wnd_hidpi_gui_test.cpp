@@ -15,7 +15,7 @@
 #include <string>
 
 #include "calculator/control_wnd.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/picture.h"
 #include "tests/support/gui_test_support.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "calculator/control_wnd.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/services.h"

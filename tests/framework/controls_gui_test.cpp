@@ -2,7 +2,7 @@
 // locks, fonts and colours, the canvas, the button, the timer and the GUI-thread guard. The controls live in a
 // host widget of the test's own, made the way a window makes them.
 #include "framework/controls.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 
 #include <gtest/gtest.h>
 

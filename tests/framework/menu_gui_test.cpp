@@ -1,7 +1,7 @@
 // Menus: the MenuBar1 tree, the Qt menu bar a window builds from it, the standard Edit commands on a focused text
 // field through the system clipboard, their enabling, and a menu handler of the program's own.
+#include "framework/internal/native.h"
 #include "framework/menu.h"
-#include "framework/native.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <array>
 
-#include "framework/runtime.h"
-
 namespace {
 
 class Shape : public Object {

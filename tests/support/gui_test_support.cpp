@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/services.h"

@@ -19,7 +19,7 @@
 
 #include "app/credit_line.h"
 #include "calculator/control_wnd.h"
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/services.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/qt_printing.h"
+#include "framework/internal/qt_printing.h"
 #include "framework/runtime.h"
 #include "framework/services.h"
 #include "tests/support/gui_test_support.h"

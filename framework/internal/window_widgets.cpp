@@ -1,4 +1,4 @@
-#include "framework/window_widgets.h"
+#include "framework/internal/window_widgets.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "framework/delegate.h"
-#include "framework/qt_controls.h"
+#include "framework/internal/qt_controls.h"
 #include "framework/window_events.h"
 
 namespace internal {

@@ -1,13 +1,14 @@
 // Internal to the framework: the Qt side that the control classes share. A control class declares each of its
 // properties once, in a table that gives the property its effect on the Qt side, and each of its events once, with
 // the call that hands a bound delegate the event's arguments; its class record is made from those tables. Also the
-// font, colour and background helpers, the attaching of a widget and the raising of events from Qt. Defined in
-// control.cpp; the program never includes it.
+// attaching of a widget, the raising of events from Qt and the alignment setting. Defined in control.cpp; the
+// program never includes it.
 #pragma once
 
-#include <QColor>
-#include <QFont>
-#include <QPalette>
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -18,9 +19,9 @@
 #include <vector>
 
 #include "framework/delegate.h"
+#include "framework/internal/qt_colour.h"
+#include "framework/internal/qt_controls.h"
 #include "framework/object.h"
-#include "framework/qt_colour.h"
-#include "framework/qt_controls.h"
 
 class Control;
 
@@ -93,27 +94,10 @@ void AttachWidget(ControlImpl& impl, QWidget* widget);
 // Raises a control event from a Qt event: through the exception helper, with deletion of Qt objects deferred.
 bool FireFromQt(const std::weak_ptr<Object>& control, int eventNumber, EventArgs& args);
 
-// The control's font from its FontName, FontSize, Bold, Italic and Underline.
-QFont ControlFont(const Object& object);
-void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb);
 // TextAlignment 0 (default) and 1 left, 2 centre, 3 right.
 Qt::Alignment HorizontalAlignment(int64_t code);
 
 // A font property (FontName, FontSize, FontUnit, Bold, Italic, Underline): setting any of them sets the whole font.
 ControlProperty FontProperty(std::string name, PropType type);
-
-// A widget that paints, unless its control is Transparent, its window's background colour beneath it (a label, a
-// canvas). The window draws that colour itself rather than through the palette; without a window, or one without a
-// colour, this paints the palette's window colour.
-class OpaqueBackground {
- public:
-  explicit OpaqueBackground(std::weak_ptr<Object> control) : control_(std::move(control)) {}
-  virtual ~OpaqueBackground() = default;
-  bool opaque = false;
-
- protected:
-  void FillBackground(QWidget& widget) const;
-  std::weak_ptr<Object> control_;
-};
 
 }  // namespace internal

@@ -1,4 +1,4 @@
-#include "framework/qt_controls.h"
+#include "framework/internal/qt_controls.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -3,6 +3,10 @@
 // It knows nothing of menus or windows: the window asks it whether an item is one of these commands.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPointer>

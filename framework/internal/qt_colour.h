@@ -1,12 +1,20 @@
-// Internal to the framework: colour settings (0x00RRGGBB) as Qt's colours, and the background a window paints.
+// Internal to the framework: colour settings (0x00RRGGBB) as Qt's colours, set into a widget's palette, and the
+// background a window paints. Which role a setting colours is the control's property table's choice, not this.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QColor>
+#include <QPalette>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "framework/object.h"
+
+class QWidget;
 
 namespace internal {
 
@@ -23,5 +31,8 @@ inline std::optional<QColor> WindowBackground(const Object& window) {
   if (!window.BoolProperty("HasBackgroundColor")) return std::nullopt;
   return ToQColor(ColourProperty(window, "BackgroundColor", 0xffffff));
 }
+
+// Sets the colour for the role in the widget's palette, whether its window is active or not.
+void SetColour(QWidget* widget, QPalette::ColorRole role, uint32_t rgb);
 
 }  // namespace internal

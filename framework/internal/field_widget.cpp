@@ -1,76 +1,20 @@
-#include "framework/field_widget.h"
+#include "framework/internal/field_widget.h"
 
-#include <QApplication>
 #include <QMenu>
-#include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimer>
-#include <algorithm>
-#include <cmath>
 
-#include "framework/control_qt.h"
-#include "framework/qt_controls.h"
+#include "framework/internal/busy_cursor.h"
+#include "framework/internal/control_qt.h"
+#include "framework/internal/field_border.h"
+#include "framework/internal/qt_controls.h"
 
 using internal::FieldWidget;
 using internal::IsPrintable;
 
 namespace {
-
-// A text this long takes a noticeable time to lay out or to read (about half a second for a paste), so work on it
-// shows the busy cursor.
-constexpr int kLargeText = 256 * 1024;
-
-}  // namespace
-
-// A zero timer fires once the work and what it queued (layout, painting) have run.
-void internal::ShowBusyUntilIdle() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  QTimer::singleShot(0, qApp, [] { QApplication::restoreOverrideCursor(); });
-}
-
-namespace {
-
-// A field paints its own background, and its border in device pixels; its viewport paints nothing beneath the
-// text. At a fractional scale (125 %, 150 %) a logical unit is no whole number of device pixels, and Qt rounds a
-// widget's clip, its painter's origin and its children's geometry each its own way: the style's one-pixel line at
-// the field's last column landed on a pixel that the viewport covered too (and painted over), or just outside the
-// field's clip. The border here takes the outermost device pixels of the field's edges rounded as Qt rounds its clip
-// (halves up), one logical unit thick rounded to whole pixels, and nothing paints over it.
-class FieldBorder : public QObject {
- public:
-  explicit FieldBorder(QPlainTextEdit* field) : QObject(field), field_(field) {
-    field->setBackgroundRole(QPalette::Base);
-    field->setAutoFillBackground(true);
-    field->viewport()->setAutoFillBackground(false);
-    field->installEventFilter(this);
-  }
-
- protected:
-  // The field's own paint event draws only its frame, which this replaces.
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched != field_ || event->type() != QEvent::Paint || field_->frameShape() == QFrame::NoFrame) return false;
-    QPainter painter(field_);
-    const QRectF device = painter.deviceTransform().mapRect(QRectF(field_->rect()));
-    const int left = static_cast<int>(std::floor(device.left() + 0.5));
-    const int top = static_cast<int>(std::floor(device.top() + 0.5));
-    const int right = static_cast<int>(std::floor(device.right() + 0.5));
-    const int bottom = static_cast<int>(std::floor(device.bottom() + 0.5));
-    const int line = std::max(1, static_cast<int>(std::lround(field_->devicePixelRatioF())));
-    painter.setWorldTransform(painter.deviceTransform().inverted(), true);
-    const QColor colour = field_->palette().color(QPalette::Mid);
-    painter.fillRect(QRect(left, top, right - left, line), colour);
-    painter.fillRect(QRect(left, bottom - line, right - left, line), colour);
-    painter.fillRect(QRect(left, top, line, bottom - top), colour);
-    painter.fillRect(QRect(right - line, top, line, bottom - top), colour);
-    return true;
-  }
-
- private:
-  QPlainTextEdit* field_;
-};
 
 // Ctrl without Alt makes a shortcut; Ctrl with Alt is how some systems report AltGr, which types.
 bool IsShortcut(const QKeyEvent& e) {
@@ -93,7 +37,7 @@ FieldWidget::FieldWidget(QWidget* parent, std::weak_ptr<Object> control, int key
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  new FieldBorder(this);
+  new internal::FieldBorder(this);
 }
 
 // KeyDown comes before the field sees the key, Tab included (QWidget::event moves the focus before
@@ -196,7 +140,7 @@ void FieldWidget::insertFromMimeData(const QMimeData* source) {
   if (!source || isReadOnly()) return;
   const QString text = source->text();
   if (text.isEmpty()) return;
-  if (text.size() >= kLargeText) ShowBusyUntilIdle();
+  if (text.size() >= internal::kLargeText) internal::ShowBusyUntilIdle();
   // Line breaks go in as Qt's own insertion takes them (CR LF, CR or LF, each one break), as one undo step.
   QTextCursor cursor = textCursor();
   cursor.beginEditBlock();
@@ -300,51 +244,6 @@ int64_t FieldWidget::RoomLeft() const {
   return limit - (length - selected);
 }
 
-namespace {
-
-// The styles show the keyboard focus on a field faintly or not at all (Fusion draws none), nor always on a button:
-// this frame in the highlight colour lies over the control's edge while the control has the focus.
-class FocusRing : public QWidget {
- public:
-  explicit FocusRing(QWidget* target) : QWidget(target) {
-    setObjectName(QStringLiteral("FocusRing"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-    setGeometry(target->rect());
-    setVisible(target->hasFocus());
-    target->installEventFilter(this);
-  }
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched != parent()) return false;
-    if (event->type() == QEvent::FocusIn) {
-      raise();
-      show();
-    } else if (event->type() == QEvent::FocusOut) {
-      hide();
-    } else if (event->type() == QEvent::Resize) {
-      setGeometry(parentWidget()->rect());
-    }
-    return false;
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
-    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
-  }
-};
-
-}  // namespace
-
-void internal::ShowFocusRing(QWidget* widget, bool show) {
-  // By name: FocusRing declares no meta-object of its own, so a search by type would find any child widget.
-  QWidget* ring = widget->findChild<QWidget*>(QStringLiteral("FocusRing"), Qt::FindDirectChildrenOnly);
-  if (show && !ring) new FocusRing(widget);
-  if (!show) delete ring;
-}
-
 void internal::ApplySelectionColours(QWidget* field, bool hide) {
   QPalette palette = field->palette();
   palette.setBrush(QPalette::Inactive, QPalette::Highlight,
@@ -353,12 +252,4 @@ void internal::ApplySelectionColours(QWidget* field, bool hide) {
                    hide ? palette.brush(QPalette::Inactive, QPalette::Text)
                         : palette.brush(QPalette::Active, QPalette::HighlightedText));
   field->setPalette(palette);
-}
-
-// A button's handler may read the window's fields, as Calculate does: with a large text among them it may run long.
-bool internal::WindowHoldsLargeText(const QWidget& widget) {
-  // By Qt's own type: FieldWidget declares no meta-object, so a search for it would find any plain-text edit.
-  const QList<QPlainTextEdit*> fields = widget.window()->findChildren<QPlainTextEdit*>();
-  return std::any_of(fields.begin(), fields.end(),
-                     [](const QPlainTextEdit* field) { return field->document()->characterCount() >= kLargeText; });
 }

@@ -2,6 +2,10 @@
 // it on the printer, tests on an image. It opens no dialog.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include "framework/controls.h"
 
 class QPaintDevice;

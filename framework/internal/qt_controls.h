@@ -4,6 +4,10 @@
 // positions.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QKeyEvent>
 #include <QPointer>
 #include <QString>

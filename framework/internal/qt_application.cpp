@@ -1,4 +1,4 @@
-#include "framework/qt_application.h"
+#include "framework/internal/qt_application.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/native.h"
+#include "framework/internal/native.h"
 #include "framework/picture.h"
 
 namespace internal {

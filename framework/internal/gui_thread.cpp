@@ -1,11 +1,11 @@
-#include "framework/gui_thread.h"
+#include "framework/internal/gui_thread.h"
 
 #include <QCoreApplication>
 #include <QThread>
 #include <string>
 
+#include "framework/internal/qt_application.h"
 #include "framework/object.h"
-#include "framework/qt_application.h"
 
 namespace internal {
 

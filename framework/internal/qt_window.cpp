@@ -1,15 +1,15 @@
-#include "framework/qt_window.h"
+#include "framework/internal/qt_window.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 
 #include "framework/controls.h"
+#include "framework/internal/native.h"
+#include "framework/internal/qt_colour.h"
+#include "framework/internal/qt_controls.h"
+#include "framework/internal/qt_menu_bar.h"
 #include "framework/menu.h"
-#include "framework/native.h"
-#include "framework/qt_colour.h"
-#include "framework/qt_controls.h"
-#include "framework/qt_menu_bar.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "framework/edit_commands.h"
+#include "framework/internal/edit_commands.h"
 
 #include <QApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <map>
 
-#include "framework/field_widget.h"
+#include "framework/internal/field_widget.h"
 
 namespace internal {
 namespace {

@@ -2,6 +2,10 @@
 // .cpp files and for tests. The program never includes it, so its headers stay free of Qt.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QImage>
 #include <QTimer>
 #include <QWidget>

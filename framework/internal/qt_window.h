@@ -4,6 +4,10 @@
 // events and its closing through the two calls the window gives it; the life cycle (live windows) stays there.
 #pragma once
 
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -14,9 +18,9 @@
 #include <vector>
 
 #include "framework/delegate.h"
-#include "framework/edit_commands.h"
+#include "framework/internal/edit_commands.h"
+#include "framework/internal/window_widgets.h"
 #include "framework/object.h"
-#include "framework/window_widgets.h"
 
 class MenuBar;
 namespace internal {

@@ -1,4 +1,4 @@
-#include "framework/qt_menu_bar.h"
+#include "framework/internal/qt_menu_bar.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -7,8 +7,8 @@
 #include <QMenu>
 #include <utility>
 
+#include "framework/internal/qt_controls.h"
 #include "framework/menu.h"
-#include "framework/qt_controls.h"
 
 namespace internal {
 namespace {

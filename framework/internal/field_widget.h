@@ -1,7 +1,11 @@
-// Internal to the framework: the Qt widget behind a TextArea, with what it needs around it: its KeyDown filter and
-// character limit, its border, the focus ring (buttons wear it too), its selection colours and the busy cursor for
-// large texts. TextArea's properties and operations are in text_area.cpp; this knows no property names.
+// Internal to the framework: the Qt widget behind a TextArea, with its KeyDown filter, its character limit, its
+// Undo past a replaced text and its selection colours. Its border, the focus ring and the busy cursor are units of
+// their own; TextArea's properties and operations are in text_area.cpp; this knows no property names.
 #pragma once
+
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
 
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -61,17 +65,8 @@ class FieldWidget : public QPlainTextEdit {
   std::vector<QTextDocument*> replaced_;  // children of this field, the latest last
 };
 
-// Puts the focus ring on a field or button, or takes it away.
-void ShowFocusRing(QWidget* widget, bool show);
-
 // A field that hides its selection draws it, while it has no focus, as plain text; one that keeps it draws it as
 // it does with the focus.
 void ApplySelectionColours(QWidget* field, bool hide);
-
-// The busy cursor until the event loop is idle again.
-void ShowBusyUntilIdle();
-
-// Whether a field of the widget's window holds a text large enough that work on it shows the busy cursor.
-bool WindowHoldsLargeText(const QWidget& widget);
 
 }  // namespace internal

@@ -1,0 +1,18 @@
+// Internal to the framework: a control's font settings (FontName, FontSize, Bold, Italic, Underline) as a Qt font.
+// It maps the settings only; applying the font to a widget is the control's property table's work.
+#pragma once
+
+#if !defined(PALL_FRAMEWORK_INTERNAL)
+#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
+#endif
+
+#include <QFont>
+
+class Object;
+
+namespace internal {
+
+// The control's font from its FontName, FontSize, Bold, Italic and Underline.
+QFont ControlFont(const Object& object);
+
+}  // namespace internal
