@@ -3,9 +3,7 @@
 // the work up nor moves it off the GUI thread.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 class QWidget;
 

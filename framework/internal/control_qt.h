@@ -5,9 +5,7 @@
 // program never includes it.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QWidget>
 #include <cstdint>

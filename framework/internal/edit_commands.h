@@ -3,9 +3,7 @@
 // It knows nothing of menus or windows: the window asks it whether an item is one of these commands.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QMetaObject>
 #include <QPlainTextEdit>

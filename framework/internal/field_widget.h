@@ -3,9 +3,7 @@
 // their own; TextArea's properties and operations are in text_area.cpp; this knows no property names.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>

@@ -3,9 +3,7 @@
 // field). It takes no mouse presses and no focus, and changes nothing of the widget it marks.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QWidget>
 

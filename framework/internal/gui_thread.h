@@ -2,9 +2,7 @@
 // calls it first.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 // Makes the Qt application when none exists yet (the caller's thread becomes the GUI thread), then raises
 // ThreadAccessingUIException naming the operation when called from a thread other than the GUI thread.

@@ -2,9 +2,7 @@
 // .cpp files and for tests. The program never includes it, so its headers stay free of Qt.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QImage>
 #include <QTimer>

@@ -3,9 +3,7 @@
 // rather than through the palette. It paints only that background, when the widget's paint event asks it to.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QWidget>
 #include <memory>

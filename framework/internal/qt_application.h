@@ -2,9 +2,7 @@
 // It knows nothing of the run-time's objects: the run-time hands it the identity and reads the quit state back.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <cstdint>
 #include <string>

@@ -2,9 +2,7 @@
 // background a window paints. Which role a setting colours is the control's property table's choice, not this.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QColor>
 #include <QPalette>

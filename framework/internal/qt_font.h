@@ -2,9 +2,7 @@
 // It maps the settings only; applying the font to a widget is the control's property table's work.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QFont>
 

@@ -3,9 +3,7 @@
 // commands; the window that owns it decides what a chosen item does and whether an item can act.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QMenuBar>
 #include <QObject>

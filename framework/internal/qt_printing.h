@@ -2,9 +2,7 @@
 // it on the printer, tests on an image. It opens no dialog.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include "framework/controls.h"
 

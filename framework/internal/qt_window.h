@@ -4,9 +4,7 @@
 // events and its closing through the two calls the window gives it; the life cycle (live windows) stays there.
 #pragma once
 
-#if !defined(PALL_FRAMEWORK_INTERNAL)
-#error "framework/internal/ is the framework's Qt side: the program includes only the headers in framework/"
-#endif
+#include "framework/internal/internal_only.h"
 
 #include <QPointer>
 #include <QWidget>
