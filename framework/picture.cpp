@@ -5,11 +5,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageReader>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
 
+#include "framework/internal/image_file.h"
 #include "framework/internal/native.h"
 #include "framework/runtime.h"
 
@@ -42,16 +42,6 @@ bool IsBareFileName(const std::string& name) {
 QString DoubleSizeName(const QString& name) {
   const qsizetype dot = name.lastIndexOf(u'.');
   return dot < 0 ? name + QStringLiteral("@2x") : name.left(dot) + QStringLiteral("@2x") + name.mid(dot);
-}
-
-// Read by the format that the file's suffix names: guessing it from the contents first loads every image format
-// plugin to ask it, which costs start-up milliseconds and megabytes. A file whose suffix misnames it is still read.
-QImage ReadImage(const QString& path) {
-  QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
-  reader.setAutoDetectImageFormat(false);
-  QImage image = reader.read();
-  if (image.isNull()) image.load(path);
-  return image;
 }
 
 // A screen above 1x draws the double-size variant where there is one, so that the picture is not upscaled; the
@@ -92,7 +82,7 @@ const QImage* internal::Native::Image(const Picture& picture) { return &picture.
 
 Ref<Picture> Picture::FromFile(const std::string& path) {
   if (path.empty()) return nullptr;
-  QImage image = ReadImage(QString::fromStdString(path));
+  QImage image = internal::ReadImageFile(QString::fromStdString(path));
   if (image.isNull()) return nullptr;
   if (QFileInfo(QString::fromStdString(path)).completeBaseName().endsWith(QStringLiteral("@2x"))) {
     image.setDevicePixelRatio(2);

@@ -16,8 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/internal/native.h"
-#include "framework/picture.h"
+#include "framework/internal/image_file.h"
 
 namespace internal {
 namespace {
@@ -76,9 +75,7 @@ QIcon IconUpTo(const std::vector<IconFile>& files, int largest) {
   QIcon icon;
   for (const IconFile& file : files) {
     if (file.side > largest) break;
-    if (Ref<Picture> picture = Picture::FromFile(file.path.toStdString())) {
-      icon.addPixmap(QPixmap::fromImage(*Native::Image(*picture)));
-    }
+    if (const QImage image = ReadImageFile(file.path); !image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
   }
   return icon;
 }
