@@ -88,9 +88,13 @@ class WindowFrame : public Window {
 
   // The creation steps of every control, in table order, each control completely before the next: make,
   // construct, register, fetch back, backdrop (canvases), property list, binding. A failure stops here and passes on.
+  // A table declared with more rows than it was given has empty ones at its end: building stops there with a word.
   void BuildControls(std::span<const ControlSpec<W>> table) {
     Ref<W> self = RuntimeCheckCast<W>(shared_from_this());
     for (const ControlSpec<W>& row : table) {
+      if (!row.name || !row.cls || !row.properties) {
+        throw NilObjectException(std::string("an empty row in the control table of ") + W::kFullName);
+      }
       {
         Ref<Object> made = New_(row.cls());
         static_cast<Control&>(*made).Constructor();

@@ -20,6 +20,7 @@ namespace {
 std::vector<std::string> trail;
 bool failInEntryList = false;
 bool closeInOpen = false;
+bool buildFromShortTable = false;
 
 class TestWnd;
 
@@ -129,7 +130,18 @@ const std::array<ControlSpec<TestWnd>, 4> kControls = {{
     {"Tick", &TestWnd_wrapper_Tick::ClassRecord, &kTickList, nullptr, {}, &Timer::ClassRecord},
 }};
 
-void TestWnd::CreateControls0_() { BuildControls(kControls); }
+// Declared with one row more than it was given, as a window whose table lost a row would be.
+const std::array<ControlSpec<TestWnd>, 2> kShortControls = {{
+    {"Caption", &Label::ClassRecord, &kCaptionList, nullptr, {}},
+}};
+
+void TestWnd::CreateControls0_() {
+  if (buildFromShortTable) {
+    BuildControls(kShortControls);
+  } else {
+    BuildControls(kControls);
+  }
+}
 
 const ClassInfo& TestWnd::ClassRecord() {
   static const ClassInfo record{.fullName = kFullName,
@@ -152,6 +164,7 @@ class WindowFrameTest : public ::testing::Test {
     testing_support::CloseAllWindows();
     failInEntryList = false;
     closeInOpen = false;
+    buildFromShortTable = false;
     EXPECT_TRUE(recorder_.Messages().empty()) << "a handler failed: " << recorder_.Messages().front();
   }
   static int64_t Count(const std::string& entry) { return std::count(trail.begin(), trail.end(), entry); }
@@ -256,6 +269,17 @@ TEST_F(WindowFrameTest, FailedBuildLeavesNoLiveWindowAndPassesOut) {
   failInEntryList = false;
   ASSERT_TRUE(TestWnd::Implicit());
   EXPECT_EQ(Count("Open"), 1);
+}
+
+TEST_F(WindowFrameTest, AnEmptyRowInTheControlTableFailsTheBuildWithItsWindowsName) {
+  buildFromShortTable = true;
+  try {
+    TestWnd::Implicit();
+    ADD_FAILURE() << "built";
+  } catch (const NilObjectException& e) {
+    EXPECT_NE(std::string(e.what()).find(TestWnd::kFullName), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(GetImplicitWindow_(TestWnd::kFullName), nullptr);
 }
 
 TEST_F(WindowFrameTest, AWindowThatItsOwnOpenClosesIsNeverHandedOut) {
