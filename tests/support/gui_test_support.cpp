@@ -1,5 +1,7 @@
 #include "tests/support/gui_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QInputMethodEvent>
@@ -12,6 +14,17 @@
 #include "framework/services.h"
 
 namespace testing_support {
+
+void ExpectRefusedAtRegistration(const ClassInfo& record, const std::string& mentions) {
+  try {
+    RuntimeRegisterClass(record);
+    ADD_FAILURE() << "registered";
+  } catch (const OutOfBoundsException& e) {
+    EXPECT_NE(std::string(e.what()).find(record.fullName), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(mentions), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(RuntimeIsClassRegistered(record));
+}
 
 QWidget* WidgetOf(const Ref<Window>& window) { return window ? (internal::Native::WindowWidget(*window)) : nullptr; }
 

@@ -22,6 +22,10 @@ QWidget* WidgetOf(const Ref<Control>& control);
 void SendKeyWithText(QWidget* widget, int key, const QString& text);
 void ComposeText(QWidget* widget, const QString& preedit, const QString& commit);
 
+// Registering the record fails with OutOfBoundsException naming the class and `mentions` (the refused event), and
+// leaves the class unregistered.
+void ExpectRefusedAtRegistration(const ClassInfo& record, const std::string& mentions);
+
 // Runs the event loop until the condition holds or the time is up; gives the condition's last answer.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 // Deletes the Qt objects whose deletion was deferred until the event loop got back.
